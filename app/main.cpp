@@ -1,0 +1,11 @@
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Names are set before the window is built so every read and write of
+    // the application settings goes to one file.
+    QCoreApplication::setOrganizationName("Orv Sunwerk");
+    QCoreApplication::setApplicationName("VeloraDataControl");
+    return 0;
+}

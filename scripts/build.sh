@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the project out of tree, incrementally.
+# Usage: scripts/build.sh [build-dir]
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${1:-$ROOT/build}"
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$BUILD" -j"$(nproc)"

@@ -1,0 +1,52 @@
+#pragma once
+// Helpers shared by the tests: a private settings and storage folder, and
+// optional window grabs for review.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtGlobal>
+
+namespace testsupport {
+
+// Redirects every user-scope INI store (and so every storage folder derived
+// from it) to a fresh temporary folder. Call at the start of a test case.
+class SandboxSettings
+{
+public:
+    SandboxSettings()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    }
+    QString path() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+};
+
+// When SCREENSHOT_DIR is set, saves a PNG grab of the widget under that name.
+inline void saveGrab(QWidget* w, const QString& name)
+{
+    const QString out = qEnvironmentVariable("SCREENSHOT_DIR");
+    if (out.isEmpty() || !w)
+        return;
+    QDir().mkpath(out);
+    w->grab().save(QDir(out).filePath(name + ".png"));
+}
+
+// Folder of the built programs (plantsim and the console), for tests that start them.
+inline QString binaryDir()
+{
+    const QString d = qEnvironmentVariable("VELORA_BINARY_DIR");
+    return d.isEmpty() ? QCoreApplication::applicationDirPath() + "/../.." : d;
+}
+
+inline QString sourceDir() { return qEnvironmentVariable("VELORA_SOURCE_DIR"); }
+
+} // namespace testsupport
