@@ -1,3 +1,5 @@
+#include "maindialog.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
@@ -7,5 +9,7 @@ int main(int argc, char* argv[])
     // the application settings goes to one file.
     QCoreApplication::setOrganizationName("Orv Sunwerk");
     QCoreApplication::setApplicationName("VeloraDataControl");
-    return 0;
+    MainDialog window;
+    window.show();
+    return app.exec();
 }

@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <QtGlobal>
+#ifdef QT_WIDGETS_LIB
+#include <QPixmap>
+#include <QWidget>
+#endif
 
 namespace testsupport {
 
@@ -30,6 +32,7 @@ private:
     QTemporaryDir dir;
 };
 
+#ifdef QT_WIDGETS_LIB
 // When SCREENSHOT_DIR is set, saves a PNG grab of the widget under that name.
 inline void saveGrab(QWidget* w, const QString& name)
 {
@@ -39,6 +42,7 @@ inline void saveGrab(QWidget* w, const QString& name)
     QDir().mkpath(out);
     w->grab().save(QDir(out).filePath(name + ".png"));
 }
+#endif
 
 // Folder of the built programs (plantsim and the console), for tests that start them.
 inline QString binaryDir()
@@ -47,6 +51,9 @@ inline QString binaryDir()
     return d.isEmpty() ? QCoreApplication::applicationDirPath() + "/../.." : d;
 }
 
-inline QString sourceDir() { return qEnvironmentVariable("VELORA_SOURCE_DIR"); }
+inline QString sourceDir()
+{
+    return qEnvironmentVariable("VELORA_SOURCE_DIR");
+}
 
 } // namespace testsupport

@@ -21,10 +21,7 @@ private slots:
         QCOMPARE(plantlists::toListText(items), text);
         QCOMPARE(plantlists::fromListText(text), items);
     }
-    void readDropsEmptyParts()
-    {
-        QCOMPARE(plantlists::fromListText(",a,,b,"), (QStringList{"a", "b"}));
-    }
+    void readDropsEmptyParts() { QCOMPARE(plantlists::fromListText(",a,,b,"), (QStringList{"a", "b"})); }
     void keys_data()
     {
         QTest::addColumn<QString>("ip");
@@ -32,8 +29,12 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("plant");
         QTest::addColumn<QString>("key");
-        QTest::newRow("ip") << "192.168.0.21" << "NO_DNS_NAME" << 502 << "LOCAL" << "192.168.0.21-502-LOCAL";
-        QTest::newRow("dns") << "10.0.0.2" << "inv.example" << 1502 << "Farm" << "inv.example-1502-Farm";
+        QTest::newRow("ip") << "192.168.0.21"
+                            << "NO_DNS_NAME" << 502 << "LOCAL"
+                            << "192.168.0.21-502-LOCAL";
+        QTest::newRow("dns") << "10.0.0.2"
+                             << "inv.example" << 1502 << "Farm"
+                             << "inv.example-1502-Farm";
     }
     void keys()
     {

@@ -1,0 +1,149 @@
+#pragma once
+// The plant window: one tile per equipment of the chosen plant, the plant
+// summary, the clock and the side buttons. It owns the stored plant, the
+// supervision cycle and the discovery of the local plant.
+
+#include <QDialog>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <memory>
+
+class InvButton;
+class DialogFirstUse;
+class DialogFault;
+class DialogAddManually;
+class PlantStore;
+class QGridLayout;
+class QScrollArea;
+class QSettings;
+class QUdpSocket;
+class QLabel;
+class QPushButton;
+
+namespace Ui {
+class MainDialog;
+}
+
+class MainDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    void ShowButtons(bool show);
+
+    // Stored plant.
+    void LoadAppSettings();
+    void CreateObjects(const QString& plant);
+    void AddEquipment(const QString& ip, const QString& name, const QString& version, int port, int ftpPort,
+                      bool zeta, bool stringBox, bool tpx, const QString& dnsName, const QString& plant);
+    void ReBuildObjectsTableFromList();
+    void SaveEquipmentList();
+
+    // Completes the start once the first-use choices are known: stores them,
+    // builds the plant's tiles and, for "LOCAL", starts the discovery.
+    void CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,
+                          const QStringList& plants, const QString& plant);
+
+    // Shows the fatal fault window with a code.
+    void ShowFault(const QString& code);
+
+    // Read-only views for the plant's observers (and tests).
+    const QVector<InvButton*>& tiles() const { return Tiles; }
+    const QVector<QString>& equipmentKeys() const { return EquipmentKeys; }
+    QString plantName() const { return PlantName; }
+    QString localAddress() const { return LocalAddress; }
+    QString storageDir() const { return StorageDir; }
+    QString settingsFileName() const;
+    bool firstUsePending() const { return FirstUsePending; }
+    bool scanning() const { return Scanning; }
+    void setScanning(bool on) { Scanning = on; }
+    bool tpxPresent() const { return TpxPresent; }
+    bool unconfiguredPresent() const { return UnconfiguredPresent; }
+    double totalNominalPower() const { return TotalNominalPower; }
+    DialogFirstUse* firstUseDialog() const { return firstUseDialogPtr; }
+    DialogFault* faultDialog() const { return faultDialogPtr; }
+    QGridLayout* tileGrid() const { return grid; }
+    PlantStore* store() const { return plantStore.get(); }
+    QString probeIp() const { return ProbeIp; }
+    int probeProbe() const { return ProbeProbe; }
+
+public slots:
+    void BackgroundActivity();
+    void on_ButtonAdd_clicked();
+    void readPendingDatagrams();
+    void on_ButtonPlant_clicked();
+    void on_ButtonQuit_clicked();
+    void on_ButtonFullScreen_clicked();
+    void on_ButtonMinimize_clicked();
+    void on_ButtonTool_clicked();
+    void scanTimerF();
+    void TheSlowTimer();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void hideButtonsForTpx();
+    void RemoveEquipment(int tileIndex);
+    void RecordPortChange(int tileIndex, bool ftp);
+    void RecordProbeChoice(InvButton* tile);
+    void UpdateTotals();
+    void UpdateFullScreenPlot();
+    void HandleManualAdd();
+    void ShowScanningStatus(int step);
+    void ShowReadyStatus();
+    void broadcastDatagram();
+
+    Ui::MainDialog* ui;
+    QSettings* settings = nullptr;
+    std::unique_ptr<PlantStore> plantStore;
+    QString StorageDir;
+    bool UnconfiguredPresent = false;
+    double TotalNominalPower = 0.0;
+    QTimer* scanTimer = nullptr;
+    QTimer* backgroundTimer = nullptr;
+    QTimer* slowTimer = nullptr;
+    QUdpSocket* udpSocket = nullptr;
+
+    // The shown plant's equipments, one entry per tile, in tile order.
+    QVector<InvButton*> Tiles;
+    QVector<QString> EquipmentKeys;
+    QVector<QString> EquipmentNames;
+    QVector<QString> EquipmentDnsNames;
+    QVector<QString> EquipmentVersions;
+    QVector<int> EquipmentPorts;
+    QVector<int> EquipmentFtpPorts;
+
+    QString ProbeIp;
+    QString Version;
+    int ProbeProbe = 0;
+    QString ChosenInterface;
+    QString LocalAddress;
+    QString PlantName;
+
+    QPointer<DialogFirstUse> firstUseDialogPtr;
+    QPointer<DialogFault> faultDialogPtr;
+    DialogAddManually* addDialog = nullptr;
+    QRect ScreenGeometry;
+    unsigned short PlantCommandBlock[8] = {};
+    bool Scanning = false;
+    bool FirstUsePending = false;
+    bool TpxPresent = false;
+    int ScanTick = 0;
+    int ScanStep = 1;
+    int gridRow = 0;
+    int gridColumn = 0;
+    QPoint dragOffset;
+
+    QWidget* gridWidget = nullptr;
+    QGridLayout* grid = nullptr;
+    QScrollArea* scrollArea = nullptr;
+};

@@ -1,0 +1,119 @@
+// The plant window's 250 ms supervision cycle: clock, completion of the
+// first use, removals, plant totals and summary, port and probe changes.
+#include "dialogfirstuse.h"
+#include "invbutton.h"
+#include "maindialog.h"
+#include "plantstore.h"
+#include "plantsummary.h"
+#include "ui_maindialog.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateTime>
+#include <QDebug>
+
+void MainDialog::BackgroundActivity()
+{
+    ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
+
+    if (firstUseDialogPtr && firstUseDialogPtr->getDone()) {
+        DialogFirstUse* d = firstUseDialogPtr;
+        CompleteFirstUse(d->getTheInterface().humanReadableName(), d->getTheLocalAddressText(),
+                         d->getThePlantList(), d->getTheChosenPlant());
+    }
+    if (FirstUsePending)
+        return;
+
+    for (int i = 0; i < Tiles.size(); ++i) {
+        InvButton* tile = Tiles[i];
+        if (!TpxPresent && tile->getTheInvIsTPX()) {
+            hideButtonsForTpx();
+            TpxPresent = true;
+        }
+        if (tile->getTheInvIsBeingDeleted() && !Scanning) {
+            const int before = Tiles.size();
+            RemoveEquipment(i);
+            if (Tiles.size() < before)
+                --i;
+        }
+    }
+
+    if (!Scanning)
+        UpdateTotals();
+}
+
+void MainDialog::CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,
+                                  const QStringList& plants, const QString& plant)
+{
+    ChosenInterface = interfaceName;
+    LocalAddress = localAddressText;
+    PlantName = plant;
+    plantStore->writeFirstUse(plants, ChosenInterface);
+    FirstUsePending = false;
+    if (firstUseDialogPtr) {
+        firstUseDialogPtr->hide();
+        delete firstUseDialogPtr;
+    }
+    ShowScanningStatus(ScanStep);
+    CreateObjects(PlantName);
+    if (PlantName == QLatin1String("LOCAL")) {
+        Scanning = true;
+        ScanTick = 5;
+        scanTimer->start(1000);
+    }
+    ShowReadyStatus();
+    ShowButtons(true);
+}
+
+void MainDialog::ShowScanningStatus(int step)
+{
+    ui->StatusLine->setText(QString("Scanning... [%1]").arg(step));
+    ui->StatusLine->show();
+}
+
+void MainDialog::ShowReadyStatus()
+{
+    ui->StatusLine->setText("Ready. Plant: " + PlantName + " (" + LocalAddress + " on interface " +
+                            ChosenInterface + ")");
+    ui->StatusLine->show();
+}
+
+void MainDialog::UpdateTotals()
+{
+    if (Tiles.isEmpty()) {
+        ui->TotalPower->setText("No inverters. No alarms.");
+        return;
+    }
+    const QDate today = QDate::currentDate();
+    QVector<TileReading> readings;
+    readings.reserve(Tiles.size());
+    for (int i = 0; i < Tiles.size(); ++i) {
+        InvButton* tile = Tiles[i];
+        if (tile->getIsStringBox())
+            continue;
+        TileReading r;
+        r.connected = tile->getTheServerIsConnected();
+        if (r.connected) {
+            r.power = tile->InstantPowerForPlant();
+            r.nominal = tile->getTheNominalPower();
+            r.kvpac = tile->getTheKVPAC();
+            r.dailyEnergy = tile->getTheDailyEnergy();
+            r.monthlyEnergy = tile->getMonthlyEnergy(today.year(), today.month());
+            r.totalEnergy = tile->getTheTotalEnergy();
+            r.inAlarm = tile->theInvIsInAlarm();
+        }
+        readings.append(r);
+        if (tile->theInvWantsToChangeTcpPort())
+            RecordPortChange(i, false);
+        if (tile->theInvWantsToChangeFtpPort())
+            RecordPortChange(i, true);
+        if (tile->getTheObjectWantsToChangeChosenProbe())
+            RecordProbeChoice(tile);
+    }
+    const PlantTotals totals = plantsummary::sum(readings);
+    ui->TotalPower->setText(plantsummary::totalPowerText(totals, Tiles.size(), UnconfiguredPresent));
+    TotalNominalPower = totals.nominalPower;
+    ui->TotPow->setText(plantsummary::totPowText(totals));
+}
+
+void MainDialog::UpdateFullScreenPlot() {}

@@ -1,0 +1,259 @@
+// The plant window: stored plant, tile grid, side buttons, first-use
+// completion and quitting. Runs in a network namespace with only loopback.
+#include "dialogfault.h"
+#include "dialogfirstuse.h"
+#include "invbutton.h"
+#include "maindialog.h"
+#include "plantstore.h"
+#include "testsupport.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+void storeEquipments(const QStringList& keys, const QStringList& versions = {})
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+                QCoreApplication::applicationName());
+    QStringList names, dns, vers, ports, ftp;
+    for (int i = 0; i < keys.size(); ++i) {
+        names << QString("Inv%1").arg(i);
+        dns << "NO_DNS_NAME";
+        vers << (i < versions.size() ? versions[i] : QString("1.5.0"));
+        ports << keys[i].split('-')[1];
+        ftp << "21";
+    }
+    auto text = [](const QStringList& l) { return l.join(',') + ","; };
+    s.setValue("/app/Inverters/InvList", text(keys));
+    s.setValue("/app/Inverters/InvListNames", text(names));
+    s.setValue("/app/Inverters/InvListDnsNames", text(dns));
+    s.setValue("/app/Inverters/InvListVers", text(vers));
+    s.setValue("/app/Inverters/InvListPorts", text(ports));
+    s.setValue("/app/Inverters/InvListFtpPorts", text(ftp));
+    s.setValue("/app/PlantList", "LOCAL,XLOCAL,Farm,");
+}
+
+QVariant storedValue(const char* key)
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+                QCoreApplication::applicationName());
+    return s.value(key);
+}
+
+QPushButton* button(MainDialog& w, const char* name)
+{
+    return w.findChild<QPushButton*>(name);
+}
+} // namespace
+
+class TestMainDialog : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<testsupport::SandboxSettings> sandbox;
+
+private slots:
+    void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
+
+    void startsWithFirstUseAndOneSettingsFile()
+    {
+        MainDialog w;
+        QVERIFY(w.firstUsePending());
+        QVERIFY(w.firstUseDialog());
+        QVERIFY(w.firstUseDialog()->isVisible());
+        QVERIFY(w.isVisible());
+        QVERIFY(!button(w, "ButtonAdd")->isVisible());
+        QVERIFY(w.settingsFileName().startsWith(sandbox->path()));
+        QCOMPARE(w.storageDir(), QFileInfo(w.settingsFileName()).absolutePath() + "/");
+        QCOMPARE(storedValue("/app/Version").toString(), QString("1.3.1"));
+        testsupport::saveGrab(&w, "plant-window-first-use");
+        testsupport::saveGrab(w.firstUseDialog(), "first-use-dialog");
+    }
+
+    void plantMatchBuildsOnlyItsTiles_data()
+    {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("LOCAL") << "LOCAL" << QStringList{"127.0.0.21-502-LOCAL", "127.0.0.21-1502-LOCAL"};
+        QTest::newRow("XLOCAL") << "XLOCAL" << QStringList{"127.0.0.22-502-XLOCAL"};
+        QTest::newRow("unknown") << "Nowhere" << QStringList{};
+    }
+    void plantMatchBuildsOnlyItsTiles()
+    {
+        QFETCH(QString, plant);
+        QFETCH(QStringList, expected);
+        storeEquipments({"127.0.0.21-502-LOCAL", "127.0.0.22-502-XLOCAL", "127.0.0.21-1502-LOCAL"});
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1 ", {"LOCAL", "XLOCAL", "Farm"}, plant);
+        QCOMPARE(w.equipmentKeys().toList(), expected);
+        QCOMPARE(w.tiles().size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(w.tiles()[i]->GetIp(), expected[i]);
+        w.BackgroundActivity();
+        if (expected.isEmpty())
+            QCOMPARE(w.findChild<QLabel*>("TotalPower")->text(), QString("No inverters. No alarms."));
+        else
+            QCOMPARE(w.findChild<QLabel*>("TotalPower")->text(),
+                     QString("Total power: 0.00 kW, %1 equipments. No alarms.").arg(expected.size()));
+    }
+
+    void firstUseCompletionStoresChoices()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1 ", {"LOCAL", "Farm", "New"}, "Farm");
+        QVERIFY(!w.firstUsePending());
+        QVERIFY(!w.firstUseDialog());
+        QCOMPARE(storedValue("/app/PlantList").toString(), QString("LOCAL,Farm,New,"));
+        QCOMPARE(storedValue("/app/ChosenInterface").toString(), QString("lo"));
+        QCOMPARE(storedValue("/app/FirstUse").toString(), QString("false"));
+        QCOMPARE(w.findChild<QLabel*>("StatusLine")->text(),
+                 QString("Ready. Plant: Farm (127.0.0.1  on interface lo)"));
+        QVERIFY(!w.scanning());
+    }
+
+    void sideButtons_data()
+    {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<bool>("tpx");
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<bool>("plantCommands");
+        QTest::addColumn<bool>("tools");
+        QTest::newRow("LOCAL") << "LOCAL" << false << true << true << true;
+        QTest::newRow("other plant") << "Farm" << false << true << false << false;
+        QTest::newRow("TPX plant") << "Farm" << true << false << false << false;
+        QTest::newRow("TPX on LOCAL") << "LOCAL" << true << false << false << true;
+    }
+    void sideButtons()
+    {
+        QFETCH(QString, plant);
+        QFETCH(bool, tpx);
+        QFETCH(bool, fullScreen);
+        QFETCH(bool, plantCommands);
+        QFETCH(bool, tools);
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, plant);
+        w.setScanning(false);
+        const QPoint fullScreenPlace = button(w, "ButtonFullScreen")->pos();
+        if (tpx)
+            w.AddEquipment("127.0.0.30", "Tpx", "---", 502, 21, false, false, true, "NO_DNS_NAME", plant);
+        QVERIFY(button(w, "ButtonAdd")->isVisible());
+        QVERIFY(button(w, "ButtonMinimize")->isVisible());
+        QCOMPARE(button(w, "ButtonFullScreen")->isVisible(), fullScreen);
+        QCOMPARE(button(w, "ButtonPlant")->isVisible(), plantCommands);
+        QCOMPARE(button(w, "ButtonTool")->isVisible(), tools);
+        if (tpx)
+            QCOMPARE(button(w, "ButtonTool")->pos(), fullScreenPlace);
+        testsupport::saveGrab(&w, "plant-window-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+    }
+
+    void tpxTileTakesFirstCell()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        for (int i = 0; i < 3; ++i)
+            w.AddEquipment(QString("127.0.0.%1").arg(40 + i), "Inv", "1.5.0", 502, 21, false, false, false,
+                           "NO_DNS_NAME", "Farm");
+        w.AddEquipment("127.0.0.50", "Tpx", "---", 502, 21, false, false, true, "NO_DNS_NAME", "Farm");
+        QVERIFY(w.tpxPresent());
+        QGridLayout* grid = w.tileGrid();
+        QCOMPARE(grid->itemAtPosition(0, 0)->widget(), w.tiles()[3]);
+        QCOMPARE(grid->itemAtPosition(0, 1)->widget(), w.tiles()[0]);
+        QCOMPARE(grid->itemAtPosition(1, 0)->widget(), w.tiles()[1]);
+        QCOMPARE(grid->itemAtPosition(1, 1)->widget(), w.tiles()[2]);
+    }
+
+    void addEquipmentAndSave()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        w.AddEquipment("127.0.0.60", "A", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME", "Farm");
+        w.AddEquipment("127.0.0.60", "B", "SB_1.2.0", 1502, 21, false, true, false, "NO_DNS_NAME", "Farm");
+        w.AddEquipment("192.168.1.100", "Factory", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME",
+                       "Farm");
+        QCOMPARE(w.tiles().size(), 2);
+        QVERIFY(w.unconfiguredPresent());
+        QVERIFY(w.tiles()[1]->getIsStringBox());
+        w.SaveEquipmentList();
+        w.SaveEquipmentList();
+        QCOMPARE(storedValue("/app/Inverters/InvList").toString(),
+                 QString("127.0.0.60-502-Farm,127.0.0.60-1502-Farm,"));
+        QCOMPARE(storedValue("/app/Inverters/InvListVers").toString(), QString("1.5.0,SB_1.2.0,"));
+        w.BackgroundActivity();
+        QVERIFY(w.findChild<QLabel*>("TotalPower")->text().endsWith(" [Unconfigured equip. present]"));
+    }
+
+    void quitWritesLastSyncOnlyForConnected()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        w.AddEquipment("127.0.0.70", "A", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME", "Farm");
+        w.AddEquipment("127.0.0.71", "B", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME", "Farm");
+        w.tiles()[0]->setTheServerIsConnected(true);
+        const QString before = w.tiles()[1]->getTheLastSync();
+        QMetaObject::invokeMethod(&w, "on_ButtonQuit_clicked");
+        const QDate d = QDate::currentDate();
+        QCOMPARE(w.tiles()[0]->getTheLastSync(),
+                 QString("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day()));
+        QCOMPARE(w.tiles()[1]->getTheLastSync(), before);
+    }
+
+    void portChangeRewritesStoredEntry()
+    {
+        storeEquipments({"127.0.0.80-502-Farm", "127.0.0.81-502-LOCAL"});
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        QCOMPARE(w.tiles().size(), 1);
+        w.tiles()[0]->setThePort(1502);
+        w.BackgroundActivity();
+        QCOMPARE(storedValue("/app/Inverters/InvListPorts").toString(), QString("1502,502,"));
+        w.tiles()[0]->setTheFtpPort(2121);
+        w.BackgroundActivity();
+        QCOMPARE(storedValue("/app/Inverters/InvListFtpPorts").toString(), QString("2121,21,"));
+    }
+
+    void probeChoice()
+    {
+        storeEquipments({"127.0.0.90-502-Farm"});
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        InvButton* tile = w.tiles()[0];
+        tile->setTheChosenProbe(2);
+        tile->setTheObjectWantsToChangeChosenProbe(true);
+        w.BackgroundActivity();
+        QCOMPARE(storedValue("/app/ProbeIp").toString(), QString("127.0.0.90-502-Farm"));
+        QCOMPARE(storedValue("/app/ProbeProbe").toInt(), 2);
+        QVERIFY(!tile->getTheObjectWantsToChangeChosenProbe());
+        // The same tile choosing probe 0 clears the stored choice.
+        tile->setTheChosenProbe(0);
+        tile->setTheObjectWantsToChangeChosenProbe(true);
+        w.BackgroundActivity();
+        QCOMPARE(storedValue("/app/ProbeIp").toString(), QString());
+        QCOMPARE(storedValue("/app/ProbeProbe").toInt(), 0);
+    }
+
+    void faultDialogExitsWithStatusOne()
+    {
+        MainDialog w;
+        int status = -1;
+        auto saved = DialogFault::exitHandler();
+        DialogFault::exitHandler() = [&status](int s) { status = s; };
+        w.ShowFault(DialogFault::FormatCode("mad - ", 2246, 101));
+        QVERIFY(w.faultDialog());
+        QCOMPARE(w.faultDialog()->code(), QString("mad - 2246 (101)"));
+        QVERIFY(w.faultDialog()->isModal());
+        testsupport::saveGrab(w.faultDialog(), "fault-dialog");
+        QTest::mouseClick(w.faultDialog()->findChild<QPushButton*>("ButtonOk"), Qt::LeftButton);
+        DialogFault::exitHandler() = saved;
+        QCOMPARE(status, 1);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Orv Sunwerk");
+    QCoreApplication::setApplicationName("VeloraDataControl");
+    TestMainDialog t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_maindialog.moc"
