@@ -1,0 +1,93 @@
+// plantsim: a headless stand-in for the network boards of a solar plant's
+// equipments. See simulator/README.md for the command line, the scenario
+// format, the control commands and the log lines.
+
+#include "controlchannel.h"
+#include "plant.h"
+#include "scenario.h"
+#include "simlog.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QJsonDocument>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("plantsim");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Simulated equipment boards: register server, FTP, discovery and "
+                                     "configuration responders.");
+    parser.addHelpOption();
+    const QCommandLineOption scenarioOpt("scenario", "Scenario file (JSON); the demo plant when absent.",
+                                         "file");
+    const QCommandLineOption loopbackOpt("loopback", "Put every board on 127.0.0.1 with ports of its own.");
+    const QCommandLineOption portBaseOpt(
+        "port-base",
+        "First port for --loopback or --generate: four per board "
+        "(register, FTP, discovery, configuration). 0 lets the system choose.",
+        "port", "0");
+    const QCommandLineOption generateOpt("generate", "Generate N inverters instead of a scenario.", "N");
+    const QCommandLineOption baseOpt("base", "First address of generated boards.", "address", "127.0.1.1");
+    const QCommandLineOption controlOpt("control-port",
+                                        "Also take control commands on 127.0.0.1:port (0: any).", "port");
+    const QCommandLineOption noFtpOpt("no-ftp", "Do not start the FTP servers.");
+    const QCommandLineOption noUdpOpt("no-udp", "Do not start the discovery and configuration responders.");
+    const QCommandLineOption dumpOpt("dump-scenario", "Print the scenario as JSON and exit.");
+    const QCommandLineOption updateOpt("update-ms", "Period of the value updates.", "ms", "1000");
+    parser.addOptions({scenarioOpt, loopbackOpt, portBaseOpt, generateOpt, baseOpt, controlOpt, noFtpOpt,
+                       noUdpOpt, dumpOpt, updateOpt});
+    parser.process(app);
+
+    Scenario scenario;
+    QString error;
+    const quint16 portBase = quint16(parser.value(portBaseOpt).toUInt());
+    if (parser.isSet(generateOpt)) {
+        const int n = parser.value(generateOpt).toInt();
+        const QHostAddress base(parser.value(baseOpt));
+        if (n < 1 || base.protocol() != QAbstractSocket::IPv4Protocol) {
+            simLog("ERROR --generate needs a count and an IPv4 --base");
+            return 2;
+        }
+        scenario = generatedScenario(n, base, portBase);
+    } else if (parser.isSet(scenarioOpt)) {
+        if (!loadScenario(parser.value(scenarioOpt), &scenario, &error)) {
+            simLog("ERROR " + error);
+            return 2;
+        }
+    } else {
+        scenario = defaultScenario();
+    }
+    if (parser.isSet(loopbackOpt))
+        mapToLoopback(&scenario, portBase);
+    if (parser.isSet(dumpOpt)) {
+        simLog(QString::fromUtf8(QJsonDocument(scenarioToJson(scenario)).toJson(QJsonDocument::Indented)));
+        return 0;
+    }
+
+    PlantOptions options;
+    options.ftp = !parser.isSet(noFtpOpt);
+    options.udp = !parser.isSet(noUdpOpt);
+    options.updateMs = qMax(50, parser.value(updateOpt).toInt());
+    Plant plant(scenario, options);
+    QObject::connect(&plant, &Plant::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&plant, &Plant::readyChanged, &plant, [&plant] {
+        for (const QString& line : plant.readyLines())
+            simLog(line);
+    });
+
+    ControlChannel control(&plant);
+    QObject::connect(&control, &ControlChannel::terminate, &app, &QCoreApplication::quit);
+    if (!control.start(parser.isSet(controlOpt), quint16(parser.value(controlOpt).toUInt()), &error)) {
+        simLog("ERROR " + error);
+        return 1;
+    }
+    if (!plant.start(&error)) {
+        simLog("ERROR " + error);
+        return 1;
+    }
+    const int rc = app.exec();
+    simLog("EXIT");
+    return rc;
+}
