@@ -95,6 +95,16 @@ MainDialog::~MainDialog()
     delete ui;
 }
 
+DialogFirstUse* MainDialog::firstUseDialog() const
+{
+    return firstUseDialogPtr;
+}
+
+DialogFault* MainDialog::faultDialog() const
+{
+    return faultDialogPtr;
+}
+
 QString MainDialog::settingsFileName() const
 {
     return settings->fileName();

@@ -67,8 +67,8 @@ public:
     bool tpxPresent() const { return TpxPresent; }
     bool unconfiguredPresent() const { return UnconfiguredPresent; }
     double totalNominalPower() const { return TotalNominalPower; }
-    DialogFirstUse* firstUseDialog() const { return firstUseDialogPtr; }
-    DialogFault* faultDialog() const { return faultDialogPtr; }
+    DialogFirstUse* firstUseDialog() const;
+    DialogFault* faultDialog() const;
     QGridLayout* tileGrid() const { return grid; }
     PlantStore* store() const { return plantStore.get(); }
     QString probeIp() const { return ProbeIp; }
