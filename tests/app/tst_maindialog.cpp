@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
