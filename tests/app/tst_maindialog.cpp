@@ -90,6 +90,13 @@ private slots:
         QCOMPARE(w.tiles().size(), expected.size());
         for (int i = 0; i < expected.size(); ++i)
             QCOMPARE(w.tiles()[i]->GetIp(), expected[i]);
+        QCOMPARE(w.scanning(), plant == "LOCAL");
+        if (w.scanning()) {
+            w.BackgroundActivity();
+            // No totals while a scan runs.
+            QCOMPARE(w.findChild<QLabel*>("TotalPower")->text(), QString("Total power: ..."));
+            w.setScanning(false);
+        }
         w.BackgroundActivity();
         if (expected.isEmpty())
             QCOMPARE(w.findChild<QLabel*>("TotalPower")->text(), QString("No inverters. No alarms."));
