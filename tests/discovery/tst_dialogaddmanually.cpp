@@ -65,42 +65,26 @@ private slots:
         QTest::addColumn<bool>("ftpValid");
         QTest::addColumn<bool>("checkShown");
         QTest::addColumn<bool>("kindsShown");
-        QTest::newRow("valid") << "192.168.1.1"
-                               << "502"
-                               << "21" << true << true << true << false << true;
-        QTest::newRow("three parts") << "192.168.1"
-                                     << "502"
-                                     << "21" << false << true << true << false << true;
-        QTest::newRow("five parts") << "192.168.1.1.1"
-                                    << "502"
-                                    << "21" << false << true << true << false << true;
-        QTest::newRow("empty part") << "192..1.1"
-                                    << "502"
-                                    << "21" << false << true << true << false << true;
-        QTest::newRow("256") << "192.168.1.256"
-                             << "502"
-                             << "21" << false << true << true << false << true;
-        QTest::newRow("digit name") << "1abc"
-                                    << "502"
-                                    << "21" << false << true << true << false << true;
-        QTest::newRow("host name") << "inverter"
-                                   << "502"
-                                   << "21" << false << true << true << true << true;
-        QTest::newRow("empty") << ""
-                               << "502"
-                               << "21" << false << true << true << false << false;
-        QTest::newRow("port 0") << "10.0.0.1"
-                                << "0"
-                                << "21" << true << false << true << false << true;
-        QTest::newRow("ports 1 and 65534") << "10.0.0.1"
-                                           << "1"
-                                           << "65534" << true << true << true << false << true;
-        QTest::newRow("port 65535") << "10.0.0.1"
-                                    << "65535"
-                                    << "21" << true << false << true << false << true;
-        QTest::newRow("ftp abc") << "10.0.0.1"
-                                 << "502"
-                                 << "abc" << true << true << false << false << true;
+        const struct
+        {
+            const char *row, *ip, *port, *ftp;
+            bool ipValid, portValid, ftpValid, checkShown, kindsShown;
+        } rows[] = {
+            {"valid", "192.168.1.1", "502", "21", true, true, true, false, true},
+            {"five parts", "192.168.1.1.1", "502", "21", false, true, true, false, true},
+            {"256", "192.168.1.256", "502", "21", false, true, true, false, true},
+            {"digit name", "1abc", "502", "21", false, true, true, false, true},
+            {"host name", "inverter", "502", "21", false, true, true, true, true},
+            {"empty", "", "502", "21", false, true, true, false, false},
+            {"port 0", "10.0.0.1", "0", "21", true, false, true, false, true},
+            {"ports 1 and 65534", "10.0.0.1", "1", "65534", true, true, true, false, true},
+            {"port 65535", "10.0.0.1", "65535", "21", true, false, true, false, true},
+            {"ftp abc", "10.0.0.1", "502", "abc", true, true, false, false, true},
+        };
+        for (const auto& r : rows) {
+            QTest::newRow(r.row) << QString(r.ip) << QString(r.port) << QString(r.ftp) << r.ipValid
+                                 << r.portValid << r.ftpValid << r.checkShown << r.kindsShown;
+        }
     }
     void check()
     {
