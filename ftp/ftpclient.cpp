@@ -743,7 +743,9 @@ void FtpClient::onDataReadyRead()
 void FtpClient::processListLine(const QByteArray& raw)
 {
     FtpEntry entry;
-    if (!FtpListParser::parseLine(QString::fromUtf8(raw), &entry))
+    // Decode with the explicit size: a NUL inside a name must stay in it (and
+    // so get the name refused), not cut it short.
+    if (!FtpListParser::parseLine(QString::fromUtf8(raw.constData(), raw.size()), &entry))
         return;
     if (!FtpListParser::isSafeFileName(entry.name())) {
         // Never hand out a name that could lead a caller outside its folder.

@@ -59,6 +59,11 @@ int replyCode(const QByteArray& line, char* separator)
     return line.left(3).toInt();
 }
 
+QString decode(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes.constData(), bytes.size());
+}
+
 } // namespace
 
 FtpReplyParser::Result FtpReplyParser::fail(const QString& text)
@@ -85,8 +90,8 @@ FtpReplyParser::Result FtpReplyParser::next(FtpReply* reply)
         const int code = replyCode(raw, &sep);
         if (m_pendingCode == 0) {
             if (code < 0)
-                return fail(QStringLiteral("Malformed reply line: %1").arg(QString::fromUtf8(raw.left(80))));
-            const QString text = QString::fromUtf8(raw.mid(4));
+                return fail(QStringLiteral("Malformed reply line: %1").arg(decode(raw.left(80))));
+            const QString text = decode(raw.mid(4));
             if (sep == ' ') {
                 reply->code = code;
                 reply->text = text;
@@ -103,14 +108,14 @@ FtpReplyParser::Result FtpReplyParser::next(FtpReply* reply)
         if (m_pendingBytes > MaxReplyLength)
             return fail(QStringLiteral("Reply longer than %1 bytes").arg(MaxReplyLength));
         if (code == m_pendingCode && sep == ' ') {
-            m_pending.append(QString::fromUtf8(raw.mid(4)));
+            m_pending.append(decode(raw.mid(4)));
             reply->code = m_pendingCode;
             reply->text = m_pending.join(QLatin1Char('\n'));
             m_pendingCode = 0;
             m_pending.clear();
             return Ready;
         }
-        m_pending.append(QString::fromUtf8(code == m_pendingCode ? raw.mid(4) : raw));
+        m_pending.append(decode(code == m_pendingCode ? raw.mid(4) : raw));
     }
 }
 
