@@ -1,7 +1,9 @@
 #include "plant.h"
 
+#include "fileserver.h"
 #include "registerserver.h"
 #include "simlog.h"
+#include "udpresponder.h"
 
 Plant::Plant(const Scenario& scenario, const PlantOptions& options, QObject* parent)
     : QObject(parent), opts(options)
@@ -12,18 +14,36 @@ Plant::Plant(const Scenario& scenario, const PlantOptions& options, QObject* par
         b.registers = new RegisterServer(b.model.get(), this);
         boards.push_back(std::move(b));
     }
+    QVector<BoardModel*> models;
+    for (Board& b : boards)
+        models << b.model.get();
+    if (opts.ftp) {
+        files = new FileServer(models, this);
+        connect(files, &FileServer::ready, this, &Plant::checkReady);
+        connect(files, &FileServer::failed, this, [](const QString& message) { simLog("ERROR " + message); });
+    }
+    if (opts.udp)
+        udp = new UdpResponder(models, this);
     clock.setInterval(opts.updateMs);
     connect(&clock, &QTimer::timeout, this, &Plant::tick);
 }
 
-Plant::~Plant() = default;
+Plant::~Plant()
+{
+    if (files)
+        files->stop();
+}
 
 bool Plant::start(QString* error)
 {
     for (Board& b : boards)
         if (!b.registers->start(error))
             return false;
+    if (udp && !udp->start(error))
+        return false;
     clock.start();
+    if (files)
+        return files->start(error); // ready once its servers listen
     checkReady();
     return true;
 }
@@ -129,6 +149,8 @@ QString Plant::setFault(const QString& id, const QStringList& args)
         else
             b.model->config().faults.remove(fault);
         b.registers->faultsChanged();
+        if (files)
+            files->faultsChanged(b.model.get());
         ++changed;
     }
     if (!changed)

@@ -57,8 +57,6 @@ private:
     Board* find(const QString& id);
     QString setValue(Board* b, const QStringList& args);
     QString setFault(const QString& id, const QStringList& args);
-    void adoptNetworkSettings(int index, const QHostAddress& address, const QString& name, quint16 modbusPort,
-                              quint16 ftpPort);
 
     PlantOptions opts;
     std::vector<Board> boards;

@@ -9,10 +9,10 @@
 
 namespace {
 
-constexpr int kHeaderSize = 7;    // transaction, protocol, length, unit
-constexpr quint8 kUnitId = 0xFF;  // the unit identifier the console sends
-constexpr int kSplitDelayMs = 60; // gap between the two pieces of a split reply
-constexpr int kMaxFrame = 4096;   // a length field above this is garbage
+constexpr int kHeaderSize = 7;     // transaction, protocol, length, unit
+constexpr quint8 kUnitId = 0xFF;   // the unit identifier the console sends
+constexpr int kSplitDelayMs = 250; // gap between the two pieces of a split reply
+constexpr int kMaxFrame = 4096;    // a length field above this is garbage
 
 // Takes one complete Modbus TCP frame off the front of buf; empty when the
 // frame is not complete yet.

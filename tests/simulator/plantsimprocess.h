@@ -3,12 +3,17 @@
 // READY and knows each board's address and ports from the BOARD lines.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "testsupport.h"
@@ -181,4 +186,33 @@ inline bool mbpollWrite(quint16 port, int reg, const QVector<quint16>& values,
     int rc = -1;
     runTool("mbpoll", args, &rc);
     return rc == 0;
+}
+
+// Writes a scenario file with the given boards into dir; returns its path.
+inline QString writeScenario(const QTemporaryDir& dir, const QJsonArray& boards)
+{
+    const QString path = dir.filePath("plant.json");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(QJsonDocument(QJsonObject{{"boards", boards}}).toJson());
+    return path;
+}
+
+// A board of a test scenario on loopback with system-chosen ports.
+inline QJsonObject loopbackBoard(const QString& id, const QString& kind, int firmware, int phases, int power)
+{
+    return QJsonObject{
+        {"id", id},         {"kind", kind},          {"firmware", firmware},   {"name", "N-" + id},
+        {"phases", phases}, {"nominalPower", power}, {"address", "127.0.0.1"}, {"modbusPort", 0},
+        {"ftpPort", 0},     {"discoveryPort", 0},    {"configPort", 0}};
+}
+
+// The board of a test scenario with the given id.
+inline QJsonObject boardOf(const QJsonArray& boards, const QString& id)
+{
+    for (const QJsonValue& v : boards)
+        if (v.toObject().value("id").toString() == id)
+            return v.toObject();
+    return QJsonObject();
 }

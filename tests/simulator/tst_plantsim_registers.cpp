@@ -18,13 +18,7 @@ private:
     PlantSimProcess sim;
     QJsonArray boards;
 
-    QJsonObject boardJson(const QString& id) const
-    {
-        for (const QJsonValue& v : boards)
-            if (v.toObject().value("id").toString() == id)
-                return v.toObject();
-        return QJsonObject();
-    }
+    QJsonObject boardJson(const QString& id) const { return boardOf(boards, id); }
 
 private slots:
     void initTestCase()

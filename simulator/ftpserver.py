@@ -1,0 +1,137 @@
+"""FTP servers of the simulated boards, on pyftpdlib.
+
+Started by plantsim with one argument, a JSON file:
+    {"boards": [{"id", "address", "port", "root", "user", "password",
+                 "masquerade", "stall", "pasv_address"}]}
+Prints, one line each, flushed:
+    FTPPORT <id> <port>        a board's server listens (port chosen when 0)
+    FTPREADY <count>           all listen
+    FTP <id> <event> ...       LOGIN, LIST, RETR, SENT, STOR, STALL
+Reads commands on stdin, one per line:
+    stall <id> on|off          downloads stop after the first bytes
+    pasv <id> on|off           passive replies name the masquerade address
+End of stdin (plantsim gone) stops the process.
+"""
+
+import json
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.ioloop import IOLoop
+from pyftpdlib.servers import FTPServer
+
+STALL_AFTER = 512  # bytes sent before a stalled download stops
+
+flags = {}  # board id -> {"stall": bool, "pasv": bool}
+
+
+def say(line):
+    sys.stdout.write(line + "\n")
+    sys.stdout.flush()
+
+
+class BoardDTP(DTPHandler):
+    """Data channel that can stop sending after the first bytes."""
+
+    def __init__(self, sock, cmd_channel):
+        DTPHandler.__init__(self, sock, cmd_channel)
+        self.stalled = False
+        if flags[cmd_channel.board_id]["stall"]:
+            self.ac_out_buffer_size = STALL_AFTER
+
+    def initiate_send(self):
+        board = self.cmd_channel.board_id
+        if flags[board]["stall"] and self.tot_bytes_sent >= STALL_AFTER and self.producer_fifo:
+            if not self.stalled:
+                self.stalled = True
+                say("FTP %s STALL after=%d" % (board, self.tot_bytes_sent))
+            # Keep the connection open but ask for no more write events.
+            if self._wanted_io_events != self.ioloop.READ:
+                self.ioloop.modify(self._fileno, self.ioloop.READ)
+                self._wanted_io_events = self.ioloop.READ
+            return
+        DTPHandler.initiate_send(self)
+
+
+def make_handler(board):
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(board["user"], board["password"], board["root"], perm="elradfmwMT")
+    board_id = board["id"]
+    masquerade = board["masquerade"]
+
+    class BoardHandler(FTPHandler):
+        dtp_handler = BoardDTP
+        use_sendfile = False
+        banner = "board %s ready" % board_id
+
+        def __init__(self, conn, server, ioloop=None):
+            FTPHandler.__init__(self, conn, server, ioloop)
+            self.board_id = board_id
+            self.masquerade_address = masquerade if flags[board_id]["pasv"] else None
+
+        def ftp_PASV(self, line):
+            self.masquerade_address = masquerade if flags[board_id]["pasv"] else None
+            return FTPHandler.ftp_PASV(self, line)
+
+        def on_login(self, username):
+            say("FTP %s LOGIN %s" % (board_id, username))
+
+        def on_login_failed(self, username, password):
+            say("FTP %s LOGINFAIL %s" % (board_id, username))
+
+        def ftp_LIST(self, path):
+            say("FTP %s LIST %s" % (board_id, os.path.relpath(path, board["root"])))
+            return FTPHandler.ftp_LIST(self, path)
+
+        def ftp_NLST(self, path):
+            say("FTP %s LIST %s" % (board_id, os.path.relpath(path, board["root"])))
+            return FTPHandler.ftp_NLST(self, path)
+
+        def ftp_RETR(self, file):
+            say("FTP %s RETR %s" % (board_id, os.path.relpath(file, board["root"])))
+            return FTPHandler.ftp_RETR(self, file)
+
+        def on_file_sent(self, file):
+            say("FTP %s SENT %s" % (board_id, os.path.relpath(file, board["root"])))
+
+        def on_file_received(self, file):
+            say("FTP %s STOR %s bytes=%d" % (board_id, os.path.relpath(file, board["root"]),
+                                             os.path.getsize(file)))
+
+    BoardHandler.authorizer = authorizer
+    return BoardHandler
+
+
+def read_commands(ioloop):
+    for line in sys.stdin:
+        parts = line.split()
+        if len(parts) == 3 and parts[1] in flags and parts[0] in ("stall", "pasv"):
+            flags[parts[1]][parts[0]] = parts[2] == "on"
+    # plantsim has gone: stop serving.
+    ioloop.call_later(0, ioloop.close)
+    os._exit(0)
+
+
+def main():
+    with open(sys.argv[1]) as f:
+        config = json.load(f)
+    ioloop = IOLoop.instance()
+    servers = []
+    for board in config["boards"]:
+        flags[board["id"]] = {"stall": bool(board.get("stall")), "pasv": bool(board.get("pasv_address"))}
+        server = FTPServer((board["address"], board["port"]), make_handler(board), ioloop=ioloop)
+        server.max_cons = 64
+        servers.append(server)
+        say("FTPPORT %s %d" % (board["id"], server.socket.getsockname()[1]))
+    say("FTPREADY %d" % len(servers))
+    threading.Thread(target=read_commands, args=(ioloop,), daemon=True).start()
+    ioloop.loop(timeout=0.5)
+
+
+if __name__ == "__main__":
+    import logging
+    logging.basicConfig(level=logging.ERROR)
+    main()
