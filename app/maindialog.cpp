@@ -2,6 +2,7 @@
 // fault window.
 #include "maindialog.h"
 
+#include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
 #include "imagebutton.h"
@@ -92,6 +93,7 @@ MainDialog::~MainDialog()
     scanTimer->stop();
     backgroundTimer->stop();
     slowTimer->stop();
+    delete addDialog; // made without a parent
     delete ui;
 }
 
@@ -131,7 +133,14 @@ void MainDialog::hideButtonsForTpx()
     ui->ButtonTool->move(ui->ButtonFullScreen->pos());
 }
 
-void MainDialog::on_ButtonAdd_clicked() {}
+void MainDialog::on_ButtonAdd_clicked()
+{
+    if (!addDialog)
+        addDialog = new DialogAddManually(nullptr);
+    addDialog->setTpxPresent(TpxPresent);
+    addDialog->show();
+    addDialog->raise();
+}
 
 void MainDialog::on_ButtonFullScreen_clicked() {}
 

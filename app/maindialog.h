@@ -51,6 +51,10 @@ public:
     void CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,
                           const QStringList& plants, const QString& plant);
 
+    // Handles one discovery reply: a new board adds an equipment, a known
+    // board may rename its equipment.
+    void ProcessTheDatagram(QByteArray& datagram);
+
     // Shows the fatal fault window with a code.
     void ShowFault(const QString& code);
 
@@ -71,6 +75,7 @@ public:
     DialogFault* faultDialog() const;
     QGridLayout* tileGrid() const { return grid; }
     PlantStore* store() const { return plantStore.get(); }
+    DialogAddManually* addManuallyDialog() const { return addDialog; }
     QString probeIp() const { return ProbeIp; }
     int probeProbe() const { return ProbeProbe; }
 

@@ -1,8 +1,126 @@
-// Discovery of the local plant's equipments over UDP.
+// Discovery of the local plant's equipments over UDP: scans of six
+// broadcasts, one a second, and the handling of the boards' replies.
+#include "dialogfault.h"
+#include "discoverydatagram.h"
+#include "invbutton.h"
 #include "maindialog.h"
+#include "plantlists.h"
+#include "plantstore.h"
+#include "plantsummary.h"
+#include "ui_maindialog.h"
 
-void MainDialog::scanTimerF() {}
+#include <QDateTime>
+#include <QDebug>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <cerrno>
+#include <cstring>
 
-void MainDialog::broadcastDatagram() {}
+namespace {
+int lastErrno()
+{
+    return errno == 0 ? -1 : errno;
+}
+} // namespace
 
-void MainDialog::readPendingDatagrams() {}
+void MainDialog::scanTimerF()
+{
+    if (FirstUsePending)
+        return;
+    ++ScanTick;
+    ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
+    if (ScanTick > 4) {
+        Scanning = true;
+        ScanTick = 1;
+        if (udpSocket) {
+            disconnect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
+            delete udpSocket;
+        }
+        udpSocket = new QUdpSocket(this);
+        if (udpSocket->bind(QHostAddress(LocalAddress.trimmed()), DiscoveryDatagram::ReplyPort,
+                            QUdpSocket::ReuseAddressHint))
+            connect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
+        else
+            qDebug() << "scanTimerF: FAIL ON BIND" << udpSocket->errorString();
+    }
+    if (Scanning) {
+        ShowScanningStatus(ScanStep);
+        ++ScanStep;
+        broadcastDatagram();
+        if (ScanStep >= 7) {
+            Scanning = false;
+            ScanStep = 1;
+            ShowReadyStatus();
+            SaveEquipmentList();
+            for (InvButton* tile : qAsConst(Tiles))
+                tile->Palesati();
+        }
+    }
+}
+
+void MainDialog::broadcastDatagram()
+{
+    if (!udpSocket)
+        return;
+    errno = 0;
+    const QByteArray request = DiscoveryDatagram::request(DiscoveryDatagram::DiscoveryCommand);
+    if (udpSocket->writeDatagram(request, QHostAddress::Broadcast, DiscoveryDatagram::DiscoveryPort) < 0) {
+        const int err = lastErrno();
+        qDebug()
+            << QString("broadcastDatagram: Err = %1 [%2]").arg(err).arg(QString::fromLocal8Bit(strerror(err)))
+            << udpSocket->errorString();
+        ShowFault(DialogFault::FormatCode("mad - ", 2246, err));
+    }
+}
+
+void MainDialog::readPendingDatagrams()
+{
+    while (udpSocket && udpSocket->hasPendingDatagrams()) {
+        QByteArray datagram;
+        datagram.resize(int(udpSocket->pendingDatagramSize()));
+        QHostAddress sender;
+        quint16 senderPort = 0;
+        errno = 0;
+        const qint64 got = udpSocket->readDatagram(datagram.data(), datagram.size(), &sender, &senderPort);
+        if (got < 0) {
+            const int err = lastErrno();
+            qDebug() << QString("readPendingDatagrams: Err = %1 [%2]")
+                            .arg(err)
+                            .arg(QString::fromLocal8Bit(strerror(err)));
+            ShowFault(DialogFault::FormatCode("mad - ", 1608, err));
+            return;
+        }
+        if (got > 0) {
+            datagram.resize(int(got));
+            ProcessTheDatagram(datagram);
+        }
+    }
+}
+
+void MainDialog::ProcessTheDatagram(QByteArray& datagram)
+{
+    const std::optional<DiscoveryReply> reply = DiscoveryDatagram::parseReply(datagram);
+    if (!reply)
+        return;
+
+    for (int j = 0; j < Tiles.size() && j < EquipmentKeys.size(); ++j) {
+        if (plantlists::keyAddress(EquipmentKeys[j]) != reply->ip)
+            continue;
+        // A known board: only its name may have changed. The stored entry is
+        // found by its key, wherever other plants' entries put it.
+        const QString key = EquipmentKeys[j];
+        const int stored = plantStore->invList.indexOf(key);
+        const QString current = (stored >= 0 && stored < plantStore->invListNames.size())
+                                    ? plantStore->invListNames[stored]
+                                    : EquipmentNames[j];
+        if (!current.isEmpty() && current != reply->name) {
+            Tiles[j]->setTheInvName(reply->name);
+            EquipmentNames[j] = reply->name;
+            if (stored >= 0)
+                plantStore->rename(key, reply->name);
+        }
+        return;
+    }
+    AddEquipment(reply->ip, reply->name, reply->version, 502, 21, reply->isZeta, reply->isStringBox, false,
+                 plantlists::NoDnsName, plantlists::LocalPlant);
+}

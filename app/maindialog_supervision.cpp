@@ -1,8 +1,10 @@
 // The plant window's 250 ms supervision cycle: clock, completion of the
 // first use, removals, plant totals and summary, port and probe changes.
+#include "dialogaddmanually.h"
 #include "dialogfirstuse.h"
 #include "invbutton.h"
 #include "maindialog.h"
+#include "plantlists.h"
 #include "plantstore.h"
 #include "plantsummary.h"
 #include "ui_maindialog.h"
@@ -15,6 +17,11 @@
 void MainDialog::BackgroundActivity()
 {
     ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
+
+    if (addDialog && addDialog->getFinished()) {
+        delete addDialog;
+        addDialog = nullptr;
+    }
 
     if (firstUseDialogPtr && firstUseDialogPtr->getDone()) {
         DialogFirstUse* d = firstUseDialogPtr;
@@ -40,6 +47,41 @@ void MainDialog::BackgroundActivity()
 
     if (!Scanning)
         UpdateTotals();
+
+    HandleManualAdd();
+}
+
+void MainDialog::HandleManualAdd()
+{
+    if (!addDialog || !addDialog->getAddRequested())
+        return;
+    const QString address = addDialog->getTheAddress();
+    bool exists = false;
+    // An address and port already stored for any plant is not added again.
+    for (const QString& key : qAsConst(plantStore->invList)) {
+        const QStringList parts = key.split('-', Qt::SkipEmptyParts);
+        if (parts.size() < 2 || parts[0] != address)
+            continue;
+        qDebug() << "BackgroundActivity: Existing... Let's check the port.";
+        if (parts[1].toInt() == addDialog->getThePort()) {
+            exists = true;
+            for (InvButton* tile : qAsConst(Tiles)) {
+                if (tile->GetRealIp() == parts[0] && addDialog->getHasDnsName())
+                    tile->setTheInvDnsName(addDialog->getTheDnsName());
+            }
+            break;
+        }
+        qDebug() << "BackgroundActivity: The port is different, we can create.";
+    }
+    if (!exists) {
+        AddEquipment(address, addDialog->getTheName(), "---", addDialog->getThePort(),
+                     addDialog->getTheFtpPort(), addDialog->getTransformerless(), addDialog->getStringBox(),
+                     addDialog->getTpx(),
+                     addDialog->getHasDnsName() ? addDialog->getTheDnsName() : QString(plantlists::NoDnsName),
+                     PlantName);
+        SaveEquipmentList();
+    }
+    addDialog->setAddRequested(false);
 }
 
 void MainDialog::CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,

@@ -1,7 +1,9 @@
 // The plant window: stored plant, tile grid, side buttons, first-use
 // completion and quitting. Runs in a network namespace with only loopback.
+#include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
+#include "discoverydatagram.h"
 #include "invbutton.h"
 #include "maindialog.h"
 #include "plantstore.h"
@@ -9,6 +11,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -237,6 +240,78 @@ private slots:
         w.BackgroundActivity();
         QCOMPARE(storedValue("/app/ProbeIp").toString(), QString());
         QCOMPARE(storedValue("/app/ProbeProbe").toInt(), 0);
+    }
+
+    void discoveryReplies()
+    {
+        storeEquipments({"127.0.0.11-502-Farm", "127.0.0.12-502-LOCAL"});
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "LOCAL");
+        QCOMPARE(w.tiles().size(), 1);
+        using DiscoveryDatagram::buildReply;
+        QList<QByteArray> replies = {
+            buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
+            buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
+            buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.16", "Odd", 4),
+            buildReply("1.5.0", "127.0.0.12", "Inv0", 2), // known, same name
+        };
+        for (QByteArray& r : replies)
+            w.ProcessTheDatagram(r);
+        QCOMPARE(w.equipmentKeys().toList(), (QStringList{"127.0.0.12-502-LOCAL", "127.0.0.13-502-LOCAL",
+                                                          "127.0.0.14-502-LOCAL", "127.0.0.15-502-LOCAL"}));
+        QVERIFY(w.tiles()[2]->getIsStringBox());
+        QVERIFY(w.tiles()[2]->getTheInvIsZETA());
+        QVERIFY(w.tiles()[3]->getTheInvIsZETA());
+        QVERIFY(!w.tiles()[1]->getTheInvIsZETA());
+        QCOMPARE(w.tiles()[3]->getTheInvName(), QString("????"));
+        QVERIFY(w.unconfiguredPresent());
+        w.SaveEquipmentList();
+        QCOMPARE(storedValue("/app/Inverters/InvList").toString(),
+                 QString("127.0.0.11-502-Farm,127.0.0.12-502-LOCAL,127.0.0.13-502-LOCAL,127.0.0.14-502-LOCAL,"
+                         "127.0.0.15-502-LOCAL,"));
+        QCOMPARE(storedValue("/app/Inverters/InvListNames").toString(), QString("Inv0,Inv1,North,Box,????,"));
+        // A known board renamed: its tile and its own stored entry follow,
+        // even with another plant's entry stored before it.
+        QByteArray renamed = buildReply("1.5.0", "127.0.0.12", "Renamed", 2);
+        w.ProcessTheDatagram(renamed);
+        QCOMPARE(w.tiles()[0]->getTheInvName(), QString("Renamed"));
+        QCOMPARE(storedValue("/app/Inverters/InvListNames").toString(),
+                 QString("Inv0,Renamed,North,Box,????,"));
+        QCOMPARE(w.tiles().size(), 4);
+    }
+
+    void manualEntry()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        QMetaObject::invokeMethod(&w, "on_ButtonAdd_clicked");
+        DialogAddManually* d = w.addManuallyDialog();
+        QVERIFY(d);
+        auto enter = [d](const QString& ip, const QString& port, const QString& name) {
+            d->findChild<QLineEdit*>("theIp")->setText(ip);
+            d->findChild<QLineEdit*>("thePort")->setText(port);
+            d->findChild<QLineEdit*>("theFtpPort")->setText("21");
+            d->findChild<QLineEdit*>("theName")->setText(name);
+            d->ChkTimeout();
+            d->on_ButtonAdd_clicked();
+        };
+        enter("127.0.0.40", "1502", "Hand");
+        w.BackgroundActivity();
+        QVERIFY(!d->getAddRequested());
+        QCOMPARE(w.equipmentKeys().toList(), QStringList{"127.0.0.40-1502-Farm"});
+        QCOMPARE(storedValue("/app/Inverters/InvListVers").toString(), QString("---,"));
+        // The same address and port again: refused.
+        enter("127.0.0.40", "1502", "Again");
+        w.BackgroundActivity();
+        QCOMPARE(w.tiles().size(), 1);
+        // Another port on the same address: a second equipment.
+        enter("127.0.0.40", "1503", "Other");
+        w.BackgroundActivity();
+        QCOMPARE(w.tiles().size(), 2);
+        // Closing the panel: the plant window deletes it.
+        QTest::mouseClick(d->findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
+        w.BackgroundActivity();
+        QVERIFY(!w.addManuallyDialog());
     }
 
     void faultDialogExitsWithStatusOne()
