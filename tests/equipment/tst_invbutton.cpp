@@ -1,0 +1,256 @@
+// The tile's identity and settings file, its kind flags and the decoded
+// values it keeps, without a board on the other side (the link only ever
+// meets a refused loopback port here).
+#include "invbutton.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTcpServer>
+#include <QtTest>
+
+namespace {
+// A loopback port with nobody listening: connections are refused.
+quint16 closedPort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
+
+QSettings* equipmentSettings(const QString& key)
+{
+    return new QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", key);
+}
+
+QString statusText(InvButton& t)
+{
+    return t.findChild<QLabel*>("Disconnected_Label")->text();
+}
+} // namespace
+
+class TestInvButton : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartCreatesTheSettingsFile()
+    {
+        testsupport::SandboxSettings sandbox;
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "Roof", "NO_DNS_NAME", "1.3.3", 0, 0, "LOCAL");
+        QCOMPARE(tile.GetIp(), QString("127.0.0.1-0-LOCAL"));
+        QCOMPARE(tile.GetRealIp(), QString("127.0.0.1"));
+        QCOMPARE(tile.getThePort(), 502);
+        QCOMPARE(tile.getTheFtpPort(), 21);
+        QCOMPARE(tile.title(), QString("127.0.0.1 - Roof [1.3.3]"));
+        QVERIFY(!tile.getTheEnabledButtonsFlag());
+        QScopedPointer<QSettings> s(equipmentSettings(tile.GetIp()));
+        QVERIFY(QFile::exists(s->fileName()));
+        QVERIFY(s->fileName().startsWith(sandbox.path()));
+        const QStringList keys = {"inv/LastSync", "inv/IsExcluded", "inv/IsZETA", "inv/IsTPX", "inv/DnsName"};
+        for (const QString& k : keys)
+            QVERIFY2(s->contains(k), qPrintable(k));
+        QCOMPARE(s->value("inv/LastSync").toString(), QString());
+        QCOMPARE(s->value("inv/IsExcluded").toBool(), false);
+        QCOMPARE(s->value("inv/IsZETA").toBool(), false);
+        QCOMPARE(s->value("inv/IsTPX").toBool(), false);
+        QCOMPARE(s->value("inv/DnsName").toString(), QString("NO_DNS_NAME"));
+    }
+
+    void identity_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("stringBox");
+        QTest::addColumn<QString>("titleEnd");
+        QTest::newRow("string box") << "SB_1.2.0" << true << "[1.2.0]";
+        QTest::newRow("inverter") << "1.5.0" << false << "[1.5.0]";
+        QTest::newRow("lower-case prefix") << "sb_1.2.0" << false << "[sb_1.2.0]";
+    }
+    void identity()
+    {
+        QFETCH(QString, version);
+        testsupport::SandboxSettings sandbox;
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "Box", "NO_DNS_NAME", version, closedPort(), 2121, "Home");
+        QTEST(tile.getIsStringBox(), "stringBox");
+        QFETCH(QString, titleEnd);
+        QVERIFY2(tile.title().endsWith(titleEnd), qPrintable(tile.title()));
+        QCOMPARE(tile.getTheFtpPort(), 2121);
+    }
+
+    void dnsNameAddressesTheLinkWithoutConnectingWhenDeleting()
+    {
+        testsupport::SandboxSettings sandbox;
+        InvButton tile;
+        tile.DeleteButton();
+        QVERIFY(tile.getTheInvIsBeingDeleted());
+        tile.SetInvInfo("10.1.2.3", "Far", "inv7.plant", "1.5.0", 1502, 0, "Home");
+        QCOMPARE(tile.GetRealIp(), QString("inv7.plant"));
+        QCOMPARE(tile.GetIp(), QString("inv7.plant-1502-Home"));
+        QScopedPointer<QSettings> s(equipmentSettings(tile.GetIp()));
+        QCOMPARE(s->value("inv/DnsName").toString(), QString("inv7.plant"));
+        // The link is built but never connects once the tile is being deleted.
+        QTest::qWait(0);
+        QVERIFY(!tile.getTheServerIsConnected());
+        QCOMPARE(tile.findChild<QLabel*>("theWaitLabel")->text(), QString("Wait..."));
+    }
+
+    void excludedSurvivesARestart()
+    {
+        testsupport::SandboxSettings sandbox;
+        const quint16 port = closedPort();
+        {
+            InvButton tile;
+            tile.SetInvInfo("127.0.0.1", "Roof", "NO_DNS_NAME", "1.5.0", port, 0, "Home");
+            auto* exclude = tile.findChild<QPushButton*>("ButtonExclude");
+            QCOMPARE(exclude->text(), QString("E"));
+            tile.ExcludeButton();
+            QCOMPARE(exclude->text(), QString("R"));
+            QCOMPARE(exclude->toolTip(), QString("Include"));
+            QVERIFY(!tile.getTheEnabledButtonsFlag());
+            QVERIFY(!tile.findChild<QPushButton*>("ButtonMeasures")->isEnabled());
+        }
+        InvButton again;
+        again.SetInvInfo("127.0.0.1", "Roof", "NO_DNS_NAME", "1.5.0", port, 0, "Home");
+        QVERIFY(again.getTheInvIsExcluded());
+        auto* exclude = again.findChild<QPushButton*>("ButtonExclude");
+        QCOMPARE(exclude->text(), QString("R"));
+        again.ExcludeButton();
+        QCOMPARE(exclude->text(), QString("E"));
+        QCOMPARE(exclude->toolTip(), QString("Exclude"));
+        QVERIFY(again.getTheEnabledButtonsFlag());
+        QScopedPointer<QSettings> s(equipmentSettings(again.GetIp()));
+        QCOMPARE(s->value("inv/IsExcluded").toBool(), false);
+    }
+
+    void zetaProtocolFromAnnouncedVersion_data()
+    {
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("legacy");
+        QTest::newRow("zeta 1.0.0") << true << "1.0.0" << true;
+        QTest::newRow("zeta 1.2.5") << true << "1.2.5" << false;
+        QTest::newRow("inverter 1.0.0") << false << "1.0.0" << true; // until its version is read
+    }
+    void zetaProtocolFromAnnouncedVersion()
+    {
+        QFETCH(bool, zeta);
+        QFETCH(QString, version);
+        testsupport::SandboxSettings sandbox;
+        const quint16 port = closedPort();
+        const QString key = QString("127.0.0.1-%1-Home").arg(port);
+        {
+            QScopedPointer<QSettings> s(equipmentSettings(key));
+            s->setValue("/inv/IsZETA", zeta);
+        }
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "Z", "NO_DNS_NAME", version, port, 0, "Home");
+        QCOMPARE(tile.getTheInvIsZETA(), zeta);
+        QTEST(tile.getTheProtocolFlags().legacy, "legacy");
+        tile.StoreVersion(122);
+        QTEST(tile.getTheProtocolFlags().legacy, "legacy");
+        tile.StoreVersion(123);
+        QVERIFY(!tile.getTheProtocolFlags().legacy);
+    }
+
+    void kindSettersWriteTheFile()
+    {
+        testsupport::SandboxSettings sandbox;
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "K", "NO_DNS_NAME", "1.5.0", closedPort(), 0, "Home");
+        tile.setTheInvIsZETA(true);
+        tile.setTheInvIsTPX(true);
+        tile.setTheInvDnsName("inv9.plant");
+        tile.setTheLastSync("2026-03-05");
+        QScopedPointer<QSettings> s(equipmentSettings(tile.GetIp()));
+        QCOMPARE(s->value("inv/IsZETA").toBool(), true);
+        QCOMPARE(s->value("inv/IsTPX").toBool(), true);
+        QCOMPARE(s->value("inv/DnsName").toString(), QString("inv9.plant"));
+        QCOMPARE(s->value("inv/LastSync").toString(), QString("2026-03-05"));
+        // The DNS name does not move the link.
+        QCOMPARE(tile.GetRealIp(), QString("127.0.0.1"));
+        QVERIFY(!tile.getTheProtocolFlags().legacy);
+    }
+
+    void tpxStartsAtBlockA()
+    {
+        testsupport::SandboxSettings sandbox;
+        const quint16 port = closedPort();
+        {
+            QScopedPointer<QSettings> s(equipmentSettings(QString("127.0.0.1-%1-Home").arg(port)));
+            s->setValue("/inv/IsTPX", true);
+        }
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "T", "NO_DNS_NAME", "1.0.0", port, 0, "Home");
+        QVERIFY(tile.getTheInvIsTPX());
+        QCOMPARE(tile.getTheQueryStatus(), 16);
+        QCOMPARE(tile.getTheSavedQueryStatus(), 16);
+    }
+
+    void refusedConnection()
+    {
+        testsupport::SandboxSettings sandbox;
+        InvButton tile;
+        tile.setThePollInterval(20);
+        tile.SetInvInfo("127.0.0.1", "R", "NO_DNS_NAME", "1.5.0", closedPort(), 0, "Home");
+        QCOMPARE(statusText(tile), QString("Connecting..."));
+        QTRY_COMPARE(statusText(tile), QString("Starting..."));
+        QVERIFY(tile.getTheInvIsUnreachable());
+        QVERIFY(tile.findChild<QPushButton*>("ButtonCancel")->isEnabled());
+        // The error text stays while the wait lasts, then the animation comes back.
+        QTRY_VERIFY(statusText(tile).startsWith("Connecting"));
+        // The reconnect attempt, 3 s later, starts again.
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(tile), QString("Connecting..."), 8000);
+        QTRY_COMPARE(statusText(tile), QString("Starting..."));
+    }
+
+    void versionFlagsAndUpdateTooltip_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("tooltip");
+        QTest::newRow("110 legacy") << 110 << true;
+        QTest::newRow("133") << 133 << false;
+    }
+    void versionFlagsAndUpdateTooltip()
+    {
+        QFETCH(int, version);
+        InvButton tile;
+        tile.StoreVersion(static_cast<short>(version));
+        int maj = 0, med = 0, min = 0;
+        InvButton::GetMajMedMinFromVersion(static_cast<short>(version), &maj, &med, &min);
+        QCOMPARE(tile.getTheVersionText(), QString("%1.%2.%3").arg(maj).arg(med).arg(min));
+        const QString tip = tile.findChild<QPushButton*>("ButtonUpdate")->toolTip();
+        QFETCH(bool, tooltip);
+        QCOMPARE(tip ==
+                     "The update function is enabled from 1.2.3\n software version. Please update manually.",
+                 tooltip);
+    }
+
+    void probeMaxOutsideRange()
+    {
+        InvButton tile;
+        QCOMPARE(tile.getTheProbeMax(0), 100.0);
+        QCOMPARE(tile.getTheProbeMax(5), 100.0);
+        QCOMPARE(tile.GetTheProbeLabel(7), QString());
+    }
+
+    void tileWidgets()
+    {
+        InvButton tile;
+        QCOMPARE(tile.size(), QSize(350, 170));
+        QCOMPARE(tile.title(), QString("---"));
+        QVERIFY(tile.isHidden());
+        const QList<QLabel*> values = tile.findChildren<QLabel*>("theInstantPower");
+        QCOMPARE(values.size(), 2);
+        QCOMPARE(values[0]->text(), QString("P = ----"));
+        QCOMPARE(values[1]->text(), QString("E = ----"));
+        QVERIFY(!tile.findChild<QPushButton*>("ButtonCancel")->isEnabled());
+        QCOMPARE(tile.findChild<QPushButton*>("ButtonUpdate")->toolTip(), QString("Update software"));
+        QCOMPARE(tile.InstantPowerForPlant(), 0.0);
+        testsupport::saveGrab(&tile, "invbutton-initial");
+    }
+};
+
+QTEST_MAIN(TestInvButton)
+#include "tst_invbutton.moc"

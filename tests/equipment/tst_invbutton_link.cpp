@@ -1,0 +1,463 @@
+// The tile's request cycle against plantsim on loopback: the requests each
+// kind of equipment sends, the wire faults and their visible outcome, the
+// parameter writes and the clock setting. The cycle is driven tick by tick
+// (poll timer stopped, SendQuery() called, the reply awaited).
+#include "invbutton.h"
+#include "plantsimprocess.h"
+#include "testsupport.h"
+#include "tiletexts.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QtEndian>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+QJsonObject board(const QString& id, const QString& kind, int firmware, const QJsonObject& extra = {})
+{
+    QJsonObject b{{"id", id}, {"kind", kind}, {"firmware", firmware}, {"nominalPower", 6000}, {"name", id}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        b.insert(it.key(), it.value());
+    return b;
+}
+
+QString statusText(InvButton& t)
+{
+    return t.findChild<QLabel*>("Disconnected_Label")->text();
+}
+
+QStringList reads(const QStringList& spec)
+{
+    QStringList out;
+    for (const QString& s : spec) {
+        const QStringList rc = s.split('/');
+        out << QString("fc=3 reg=%1 count=%2").arg(rc[0], rc[1]);
+    }
+    return out;
+}
+} // namespace
+
+class TestInvButtonLink : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<testsupport::SandboxSettings> sandbox;
+    std::unique_ptr<PlantSimProcess> sim;
+
+    std::unique_ptr<InvButton> connectTile(const QString& id, const QString& version, bool zeta = false,
+                                           bool tpx = false)
+    {
+        const quint16 port = sim->modbusPort(id);
+        {
+            QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+                        QString("127.0.0.1-%1-Sim").arg(port));
+            s.setValue("/inv/IsZETA", zeta);
+            s.setValue("/inv/IsTPX", tpx);
+            s.setValue("/inv/IsExcluded", false);
+        }
+        auto tile = std::make_unique<InvButton>();
+        tile->setThePollInterval(0);
+        tile->setTheHostAddress(QHostAddress::LocalHost);
+        tile->SetInvInfo("127.0.0.1", id, "NO_DNS_NAME", version, port, 0, "Sim");
+        tile->setTheStoragePath(sandbox->path() + "/", __LINE__);
+        tile->Palesati();
+        if (!QTest::qWaitFor([&] { return tile->getTheServerIsConnected(); }, 10000))
+            return nullptr;
+        sim->barrier();
+        sim->clearRequests(id);
+        return tile;
+    }
+
+    // One tick of the cycle and its reply; false when none came.
+    static bool tick(InvButton& t)
+    {
+        QSignalSpy spy(&t, &InvButton::ReplyReceived);
+        t.SendQuery();
+        return spy.wait(5000);
+    }
+
+    static bool ticks(InvButton& t, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            if (!tick(t))
+                return false;
+        return true;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        sandbox = std::make_unique<testsupport::SandboxSettings>();
+        QVERIFY2(QFile::exists(PlantSimProcess::program()), qPrintable(PlantSimProcess::program()));
+        sim = std::make_unique<PlantSimProcess>();
+        const QJsonArray boards = {
+            board("inv", "inverter", 150,
+                  {{"probes", 1}, {"selfConsumption", true}, {"resultWord", "0x0F32"}}),
+            board("leg", "inverter", 122),
+            board("zeta", "zeta", 100, {{"versionText", "1.0.0"}, {"selfConsumption", true}}),
+            board("zeta2", "zeta", 150, {{"selfConsumption", true}}),
+            board("sb", "stringbox", 130),
+            board("tpx", "tpx", 150),
+            board("drop", "inverter", 150),
+        };
+        QVERIFY(sim->start(boards));
+    }
+
+    void cleanupTestCase() { sim.reset(); }
+
+    void kindSequences_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<bool>("tpx");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("inverter") << "inv"
+                                  << "1.5.0" << false << false
+                                  << reads({"79/32", "128/1", "800/71", "500/204", "10/42", "6/3", "1000/10",
+                                            "10/42", "200/3", "6/3", "1000/10", "10/42"});
+        QTest::newRow("legacy inverter")
+            << "leg"
+            << "1.2.2" << false << false << reads({"79/32", "128/1", "10/31", "6/2", "10/31", "6/2"});
+        QTest::newRow("zeta 1.0.0") << "zeta"
+                                    << "1.0.0" << true << false
+                                    << reads({"79/32", "128/1", "800/71", "500/204", "10/31", "6/2", "10/31",
+                                              "6/2"});
+        QTest::newRow("zeta 1.5.0") << "zeta2"
+                                    << "1.5.0" << true << false
+                                    << reads({"79/32", "128/1", "800/111", "500/204", "10/42", "6/3",
+                                              "1000/10", "10/42", "200/3", "6/3"});
+        QTest::newRow("string box") << "sb"
+                                    << "SB_1.3.0" << false << false
+                                    << reads({"20/8", "20/8", "20/8", "20/8"});
+        QTest::newRow("tpx") << "tpx"
+                             << "1.5.0" << false << true
+                             << reads({"0/4", "11/75", "120/9", "0/4", "11/75", "120/9"});
+    }
+    void kindSequences()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, version);
+        QFETCH(bool, zeta);
+        QFETCH(bool, tpx);
+        QFETCH(QStringList, expected);
+        auto tile = connectTile(id, version, zeta, tpx);
+        QVERIFY(tile);
+        QCOMPARE(statusText(*tile), QString("Ready."));
+        QVERIFY(ticks(*tile, expected.size()));
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->requests(id), expected);
+        QCOMPARE(tile->getTheMissedReplies(), 0);
+        if (!tile->getIsStringBox() && !tile->getTheInvIsTPX()) {
+            QCOMPARE(tile->getTheNominalPower(), 6000.0);
+            QVERIFY(tile->getTheMeasuresAreValid());
+            tile->UpdateValues();
+            QCOMPARE(tile->findChildren<QLabel*>("theInstantPower")[0]->text(),
+                     TileTexts::powerText(tile->InstantPower(), zeta));
+        }
+        testsupport::saveGrab(tile.get(), "link-" + id);
+    }
+
+    void wrongLengthRepeatsAndSlowsDown()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 2)); // identity, version
+        QCOMPARE(tile->getTheQueryStatus(), 12);
+        QVERIFY(sim->command("fault inv wrong-length on"));
+        QCOMPARE(tile->getThePollInterval(), 300);
+        for (int i = 1; i <= 8; ++i) {
+            if (i == 1) {
+                QTest::ignoreMessage(QtDebugMsg, "ERROR theSize (151, 152) theQueryStatus = 12 [127.0.0.1]");
+                QTest::ignoreMessage(QtDebugMsg,
+                                     "incomingdata: READ 152 bytes (expected 151) - STATUS = 12 [127.0.0.1]");
+            }
+            QSignalSpy spy(tile.get(), &InvButton::ReplyReceived);
+            tile->SendQuery();
+            QVERIFY(spy.wait(5000));
+            QCOMPARE(spy.at(0).at(1).toInt(), 152);
+            QCOMPARE(spy.at(0).at(2).toBool(), false);
+            QCOMPARE(tile->getTheQueryStatus(), 12);
+            QCOMPARE(tile->getThePollInterval(), qMin(300 + 100 * i, 1000));
+        }
+        QVERIFY(sim->command("fault inv wrong-length off"));
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), 10);
+        QVERIFY(sim->barrier());
+        QStringList repeated;
+        for (int i = 0; i < 9; ++i)
+            repeated << "fc=3 reg=800 count=71";
+        QCOMPARE(sim->requests("inv").mid(2), repeated);
+        QCOMPARE(tile->getThePollInterval(), 1000); // never shrinks
+    }
+
+    void splitReplyCountsTwice()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(sim->command("fault inv split on"));
+        QSignalSpy spy(tile.get(), &InvButton::ReplyReceived);
+        tile->SendQuery();
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, 5000);
+        QCOMPARE(spy.at(0).at(1).toInt() + spy.at(1).at(1).toInt(), 73);
+        QVERIFY(!spy.at(0).at(2).toBool() && !spy.at(1).at(2).toBool());
+        QCOMPARE(tile->getThePollInterval(), 500);
+        QCOMPARE(tile->getTheQueryStatus(), 1);
+        QVERIFY(sim->command("fault inv split off"));
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), 2);
+    }
+
+    void exceptionReplies_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("short exception") << "exception" << 9 << false;
+        QTest::newRow("exception of expected length") << "exception-full" << 73 << true;
+    }
+    void exceptionReplies()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, logged);
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        const QString logPath = tile->getTheStorageFolder() + "/Inv.Log";
+        QFile::remove(logPath);
+        QVERIFY(sim->command("fault inv " + fault + " on"));
+        QSignalSpy spy(tile.get(), &InvButton::ReplyReceived);
+        tile->SendQuery();
+        QVERIFY(spy.wait(5000));
+        QTEST(spy.at(0).at(1).toInt(), "bytes");
+        QVERIFY(!spy.at(0).at(2).toBool());
+        QCOMPARE(tile->getTheQueryStatus(), 1);
+        QCOMPARE(tile->getThePollInterval(), logged ? 300 : 400);
+        QFile log(logPath);
+        QCOMPARE(log.open(QIODevice::ReadOnly), logged);
+        if (logged)
+            QVERIFY(log.readAll().trimmed().endsWith("-127.0.0.1: Error MODBUS TCP!"));
+        QVERIFY(sim->command("fault inv " + fault + " off"));
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), 2);
+    }
+
+    void silenceShowsTimeoutAndRecovers()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 5)); // up to the first measures
+        tile->UpdateValues();
+        QVERIFY(tile->getTheMeasuresAreValid());
+        QVERIFY(sim->command("fault inv silent on"));
+        for (int i = 0; i < 9; ++i)
+            tile->SendQuery();
+        QCOMPARE(statusText(*tile), QString(""));
+        tile->SendQuery();
+        QCOMPARE(statusText(*tile), QString("TIMEOUT"));
+        QCOMPARE(tile->findChildren<QLabel*>("theInstantPower")[0]->text(), QString("P = ----"));
+        QCOMPARE(tile->findChildren<QLabel*>("theInstantPower")[1]->text(), QString("E = ----"));
+        QCOMPARE(tile->findChild<QLabel*>("InvTemp")->text(), QString("----"));
+        QVERIFY(!tile->getTheMeasuresAreValid());
+        QCOMPARE(tile->getTheQueryStatus(), 1);
+        QCOMPARE(tile->getTheMissedReplies(), 10);
+        QVERIFY(tile->getTheServerIsConnected()); // the connection is kept
+        QVERIFY(sim->command("fault inv silent off"));
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheMissedReplies(), 0);
+        QCOMPARE(tile->getTheQueryStatus(), 2);
+    }
+
+    void refusedThenBack()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 2));
+        QVERIFY(sim->command("fault inv refuse on"));
+        QTRY_VERIFY(!tile->getTheServerIsConnected());
+        QCOMPARE(statusText(*tile), QString("Disconnected."));
+        QVERIFY(tile->getTheInvIsUnreachable());
+        QCOMPARE(tile->getTheQueryStatus(), 1);
+        QCOMPARE(tile->InstantPowerForPlant(), 0.0);
+        // The reconnect, 3 s later, is refused.
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(*tile), QString("Starting..."), 10000);
+        QVERIFY(tile->findChild<QWidget*>("ButtonCancel")->isEnabled());
+        QVERIFY(sim->command("fault inv refuse off"));
+        QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 10000);
+        QCOMPARE(statusText(*tile), QString("Ready."));
+        QVERIFY(!tile->findChild<QWidget*>("ButtonCancel")->isEnabled());
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), 2);
+    }
+
+    void droppedConnectionReconnects()
+    {
+        auto tile = connectTile("drop", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(sim->command("fault drop drop on"));
+        tile->SendQuery();
+        QTRY_VERIFY(!tile->getTheServerIsConnected());
+        QCOMPARE(statusText(*tile), QString("Disconnected."));
+        QVERIFY(sim->command("fault drop drop off"));
+        QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 10000);
+        QVERIFY(ticks(*tile, 2));
+        QCOMPARE(tile->getTheQueryStatus(), 12);
+    }
+
+    void socketErrorTexts()
+    {
+        auto tile = connectTile("leg", "1.2.2");
+        QVERIFY(tile);
+        tile->SocketError(QAbstractSocket::NetworkError);
+        QCOMPARE(statusText(*tile), QString("Equipment disconnected or faulty connection."));
+        QVERIFY(tile->getTheInvIsUnreachable());
+        tile->setTheServerIsConnected(true);
+        tile->OneSecondActivity(); // seen now
+        const QDateTime before = QDateTime::currentDateTime();
+        tile->SocketError(QAbstractSocket::NetworkError);
+        const QString text = statusText(*tile);
+        QVERIFY2(text.startsWith("Last seen: "), qPrintable(text));
+        const QDateTime shown = QDateTime::fromString(text.mid(11), "dd-MM-yyyy hh:mm:ss");
+        QVERIFY(shown.isValid());
+        QVERIFY(qAbs(shown.secsTo(before)) <= 2);
+    }
+
+    void statusBit2ReadsTheTypeBlockAgain()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 8));
+        sim->barrier();
+        sim->clearRequests("inv");
+        QVERIFY(sim->command("set inv status-bit 2 on"));
+        QVERIFY(ticks(*tile, 8));
+        QVERIFY(sim->barrier());
+        const QStringList r = sim->requests("inv");
+        const int status = r.indexOf("fc=3 reg=6 count=3");
+        QVERIFY(status >= 0);
+        QCOMPARE(r.mid(status + 1, 3), reads({"800/71", "500/204", "10/42"}));
+    }
+
+    void parameterWrite_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("word");
+        QTest::addColumn<int>("code");
+        const QList<QPair<int, int>> results = {{0x0032, 6}, {0x0132, 1}, {0x0232, 5}, {0x0432, 7},
+                                                {0x0F32, 2}, {0x8032, 4}, {0x0034, -1}};
+        for (const auto& r : results)
+            QTest::addRow("current 0x%04x", r.first) << "inv"
+                                                     << "1.5.0" << r.first << r.second;
+        QTest::addRow("legacy 0x0f32") << "leg"
+                                       << "1.2.2" << 0x0F32 << 2;
+        QTest::addRow("legacy 0x0034") << "leg"
+                                       << "1.2.2" << 0x0034 << -1;
+    }
+    void parameterWrite()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, version);
+        QFETCH(int, word);
+        auto tile = connectTile(id, version);
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 3));
+        QVERIFY(sim->command(QString("set %1 result %2").arg(id).arg(word)));
+        const quint16 host[8] = {0x0003, 80, 150, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 120};
+        unsigned short wire[8];
+        for (int i = 0; i < 8; ++i)
+            wire[i] = qToBigEndian(host[i]);
+        tile->SetPwConfig(wire);
+        tile->setTheSendConfigAsSoonAsPossible(true);
+        sim->barrier();
+        sim->clearRequests(id);
+        const bool legacy = tile->getTheProtocolFlags().legacy;
+        const int writes = legacy ? 7 : 1;
+        QVERIFY(ticks(*tile, writes + 2));
+        QVERIFY(!tile->getTheSendConfigAsSoonAsPossible());
+        QTEST(tile->getTheLastCommandResult(), "code");
+        QCOMPARE(tile->getTheQueryStatus(), 3);
+        QVERIFY(sim->barrier());
+        QStringList expected;
+        if (legacy) {
+            for (int i = 0; i < 7; ++i)
+                expected << QString("fc=6 reg=%1 count=1").arg(140 + i);
+        } else {
+            expected << "fc=16 reg=140 count=8";
+        }
+        expected << "fc=6 reg=112 count=1"
+                 << "fc=3 reg=116 count=1";
+        QCOMPARE(sim->requests(id), expected);
+        const QStringList written = sim->lines(QString("REQ %1 fc=%2 reg=14").arg(id).arg(legacy ? 6 : 16));
+        QVERIFY(!written.isEmpty());
+        if (legacy)
+            QVERIFY(written.last().endsWith("values=65535")); // word 6 of the block
+        else
+            QVERIFY(written.last().endsWith("values=3,80,150,65535,65535,65535,65535,120"));
+    }
+
+    void hourlyClockSetting()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 5));
+        const int before = tile->getTheQueryStatus();
+        int calls = 0;
+        while (tile->getTheQueryStatus() != 13 && calls < 12) {
+            tile->TheSlowTimer();
+            ++calls;
+        }
+        QCOMPARE(tile->getTheQueryStatus(), 13);
+        QCOMPARE(tile->getTheSavedQueryStatus(), before);
+        sim->barrier();
+        sim->clearRequests("inv");
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), before);
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->requests("inv"), QStringList{"fc=16 reg=160 count=6"});
+        const QStringList clock = sim->lines("CLOCK inv ");
+        QVERIFY(!clock.isEmpty());
+        QCOMPARE(clock.last().mid(10, 10), QDate::currentDate().toString("yyyy-MM-dd"));
+        // The next one comes twelve slow ticks later.
+        for (int i = 0; i < 11; ++i)
+            tile->TheSlowTimer();
+        QCOMPARE(tile->getTheQueryStatus(), before);
+        tile->TheSlowTimer();
+        QCOMPARE(tile->getTheQueryStatus(), 13);
+    }
+
+    void dailyValuesEvery600Ticks()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        QVERIFY(ticks(*tile, 600));
+        QVERIFY(sim->barrier());
+        const QStringList r = sim->requests("inv");
+        QCOMPARE(r.size(), 600);
+        QList<int> daily;
+        for (int i = 0; i < r.size(); ++i)
+            if (r[i] == "fc=3 reg=500 count=204")
+                daily << i + 1;
+        QCOMPARE(daily, (QList<int>{4, 600}));
+    }
+
+    void excludedSendsNothing()
+    {
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        tile->ExcludeButton();
+        QVERIFY(!tile->getTheServerIsConnected());
+        for (int i = 0; i < 5; ++i)
+            tile->SendQuery();
+        QCOMPARE(statusText(*tile), QString("EXCLUDED"));
+        QCOMPARE(tile->getTheQueryStatus(), 1);
+        QVERIFY(sim->barrier());
+        QVERIFY(sim->requests("inv").isEmpty());
+        tile->ExcludeButton();
+        QVERIFY(tick(*tile));
+        QCOMPARE(tile->getTheQueryStatus(), 2);
+    }
+};
+
+QTEST_MAIN(TestInvButtonLink)
+#include "tst_invbutton_link.moc"
