@@ -253,7 +253,7 @@ private slots:
             buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
             buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
             buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.16", "Odd", 4),
-            buildReply("1.5.0", "127.0.0.12", "Inv0", 2), // known, same name
+            buildReply("1.5.0", "127.0.0.12", "Inv1", 2), // known, same name
         };
         for (QByteArray& r : replies)
             w.ProcessTheDatagram(r);
