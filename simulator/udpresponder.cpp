@@ -2,6 +2,7 @@
 
 #include "simlog.h"
 
+#include <QDateTime>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtEndian>
@@ -14,6 +15,9 @@ constexpr quint16 kQueryCommand = 17;
 constexpr quint16 kConfigCommand = 18;
 constexpr int kRequestSize = 22;
 constexpr int kHeaderSize = 16;
+// Inside the namespace a broadcast arrives twice (over the veth pair and
+// looped back); a copy within this time is dropped, as a board sees one.
+constexpr qint64 kRepeatMs = 150;
 
 // Discovery reply offsets.
 constexpr int kVersionText = 16, kVersionTextEnd = 120;
@@ -118,6 +122,7 @@ UdpResponder::UdpResponder(const QVector<BoardModel*>& m, QObject* parent) : QOb
             rec[kRecWifiDhcp] = 1;
         }
         records << rec;
+        senders << nullptr;
     }
 }
 
@@ -169,6 +174,8 @@ void UdpResponder::receive(Listener* l)
         const QNetworkDatagram d = l->socket->receiveDatagram();
         const QByteArray data = d.data();
         const QHostAddress dest = d.destinationAddress();
+        if (l->any && isRepeat(l, d))
+            continue;
         for (int board : qAsConst(l->boards)) {
             BoardModel* m = models.at(board);
             if (m->config().faults.contains(Fault::UdpSilent))
@@ -230,13 +237,44 @@ QByteArray UdpResponder::boardRecord(int board) const
 void UdpResponder::answerDiscovery(Listener* l, int board, const QHostAddress& to, quint16 port)
 {
     simLog(QString("DISCOVERY %1 from %2").arg(models.at(board)->config().id, peer(to, port)));
-    l->socket->writeDatagram(discoveryReply(board), to, port);
+    send(l, board, discoveryReply(board), to, port);
 }
 
 void UdpResponder::answerQuery(Listener* l, int board, const QHostAddress& to, quint16 port)
 {
     simLog(QString("CFGQUERY %1 from %2").arg(models.at(board)->config().id, peer(to, port)));
-    l->socket->writeDatagram(boardRecord(board), to, port);
+    send(l, board, boardRecord(board), to, port);
+}
+
+bool UdpResponder::isRepeat(Listener* l, const QNetworkDatagram& d)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const QString sender = peer(d.senderAddress(), quint16(d.senderPort()));
+    const bool repeat = d.data() == l->lastData && sender == l->lastSender && now - l->lastAt < kRepeatMs;
+    l->lastData = d.data();
+    l->lastSender = sender;
+    l->lastAt = now;
+    return repeat;
+}
+
+void UdpResponder::send(Listener* l, int board, const QByteArray& data, const QHostAddress& to, quint16 port)
+{
+    if (!l->any) {
+        l->socket->writeDatagram(data, to, port);
+        return;
+    }
+    // From the board's own address, as a board on the network would answer.
+    QUdpSocket*& s = senders[board];
+    if (!s) {
+        s = new QUdpSocket(this);
+        if (!s->bind(models.at(board)->config().address, 0)) {
+            delete s;
+            s = nullptr;
+            l->socket->writeDatagram(data, to, port);
+            return;
+        }
+    }
+    s->writeDatagram(data, to, port);
 }
 
 void UdpResponder::adopt(int board, const QByteArray& in)

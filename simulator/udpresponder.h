@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QVector>
 
+class QNetworkDatagram;
 class QUdpSocket;
 
 class UdpResponder : public QObject
@@ -42,6 +43,9 @@ private:
         bool any = false;    // bound to any address: check the destination
         bool config = false; // configuration port, else discovery
         QVector<int> boards;
+        QByteArray lastData; // the last datagram, to drop its second copy
+        QString lastSender;
+        qint64 lastAt = 0;
     };
 
     bool listen(const QHostAddress& address, quint16 port, bool config, int board, QString* error);
@@ -50,7 +54,11 @@ private:
     void answerQuery(Listener* l, int board, const QHostAddress& to, quint16 port);
     void adopt(int board, const QByteArray& record);
 
+    void send(Listener* l, int board, const QByteArray& data, const QHostAddress& to, quint16 port);
+    bool isRepeat(Listener* l, const QNetworkDatagram& d);
+
     QVector<BoardModel*> models;
+    QVector<QUdpSocket*> senders; // per board, on its own address, for boards on shared sockets
     QVector<QByteArray> records; // per board: the 788-byte settings record
     QList<Listener*> listeners;
 };
