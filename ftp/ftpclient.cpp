@@ -661,9 +661,10 @@ void FtpClient::checkTransferDone()
         return;
     if (currentCommand() == List) {
         const QByteArray rest = m_listLines.takeRest();
+        QPointer<FtpClient> self(this);
         if (!rest.isEmpty())
             processListLine(rest);
-        if (m_step != StepTransfer)
+        if (!self || m_step != StepTransfer)
             return;
     }
     finishCurrent(false);
