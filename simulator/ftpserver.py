@@ -123,7 +123,9 @@ def main():
     for board in config["boards"]:
         flags[board["id"]] = {"stall": bool(board.get("stall")), "pasv": bool(board.get("pasv_address"))}
         server = FTPServer((board["address"], board["port"]), make_handler(board), ioloop=ioloop)
-        server.max_cons = 64
+        # The connection limit counts every socket of the shared loop: leave it off.
+        server.max_cons = 0
+        server.max_cons_per_ip = 0
         servers.append(server)
         say("FTPPORT %s %d" % (board["id"], server.socket.getsockname()[1]))
     say("FTPREADY %d" % len(servers))

@@ -59,6 +59,6 @@ private:
 
     QVector<BoardModel*> models;
     QVector<QUdpSocket*> senders; // per board, on its own address, for boards on shared sockets
-    QVector<QByteArray> records; // per board: the 788-byte settings record
+    QVector<QByteArray> records;  // per board: the 788-byte settings record
     QList<Listener*> listeners;
 };

@@ -40,7 +40,8 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QJsonDocument(QJsonObject{{"boards", boards}}).toJson());
         f.close();
-        QVERIFY2(sim.start({"--scenario", path, "--no-ftp", "--no-udp", "--update-ms", "100"}),
+        QVERIFY2(sim.start({"--scenario", path, "--no-ftp", "--no-udp", "--update-ms", "100",
+                            "--control-port", "0"}),
                  "plantsim did not print READY");
     }
 
@@ -136,6 +137,33 @@ private slots:
         QVERIFY(sim.waitForLine(QRegularExpression("^ERR "), from));
         sim.send("set three state 1");
         QVERIFY(sim.waitForLine(QRegularExpression("^OK set three state 1"), from));
+    }
+
+    void clockSetting()
+    {
+        const int from = sim.lineCount();
+        QVERIFY(mbpollWrite(sim.board("single").modbus, 160, {26, 3, 5, 14, 3, 9}));
+        QVERIFY(sim.waitForLine(QRegularExpression("^CLOCK single 2026-03-05 14:03:09$"), from));
+    }
+
+    void controlSocket()
+    {
+        const QString where = sim.lineMatching(QRegularExpression("^CONTROL 127\\.0\\.0\\.1:\\d+$"));
+        QVERIFY2(!where.isEmpty(), "no CONTROL line");
+        QTcpSocket s;
+        s.connectToHost(QHostAddress(QHostAddress::LocalHost), quint16(where.section(':', 1).toUInt()));
+        QSignalSpy connected(&s, &QTcpSocket::connected);
+        QVERIFY(connected.wait(5000));
+        s.write("set zeta state 3\n");
+        QTRY_VERIFY(s.canReadLine());
+        QCOMPARE(s.readLine().trimmed(), QByteArray("OK set zeta state 3"));
+        QTRY_COMPARE(mbpollRead(sim.board("zeta").modbus, 34, 1).value(0), quint16(3));
+        s.write("set zeta state\n");
+        QTRY_VERIFY(s.canReadLine());
+        QVERIFY(s.readLine().startsWith("ERR "));
+        s.write("set zeta state 1\n");
+        QTRY_VERIFY(s.canReadLine());
+        QCOMPARE(s.readLine().trimmed(), QByteArray("OK set zeta state 1"));
     }
 
     void dailyValuesInOneRead()

@@ -161,6 +161,28 @@ private slots:
         QVERIFY(qAbs(line.section(';', 1).toDouble() - lastEnergy) <= 0.2);
     }
 
+    void registersAgreeWithTodaysLog()
+    {
+        if (QStandardPaths::findExecutable("mbpoll").isEmpty())
+            QSKIP("mbpoll is not installed");
+        int rc = -1;
+        const QStringList lines =
+            QString::fromLatin1(ftp("inv", "applog/" + dayName(QDate::currentDate()), {}, &rc)).split('\n');
+        QCOMPARE(rc, 0);
+        const QVector<quint16> m = mbpollRead(sim.board("inv").modbus, 10, 42);
+        QCOMPARE(m.size(), 42);
+        const double registerKwh = (quint32(m.at(38)) << 16 | m.at(39)) / 10.0;
+        double logKwh = 0; // the last record so far, 0 before 05:05
+        for (int i = 2; i < lines.size(); ++i)
+            if (!lines.at(i).isEmpty())
+                logKwh = lines.at(i).split(';').value(15).toDouble();
+        // The log is written every 5 minutes (and refreshed every minute): it may
+        // lag the registers by at most about six minutes at full power.
+        const double slack = cfg("inv").value("nominalPower").toInt() / 1000.0 * 6 / 60 + 0.2;
+        QVERIFY2(registerKwh + 0.1 >= logKwh && registerKwh - logKwh <= slack,
+                 qPrintable(QString("registers %1 kWh, log %2 kWh").arg(registerKwh).arg(logKwh)));
+    }
+
     void snapshotAndUpload()
     {
         int rc = -1;

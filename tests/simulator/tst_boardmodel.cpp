@@ -1,0 +1,179 @@
+// The simulated board's register model on its own: the day curve and its
+// energy, the identity and type block, and the side effects of writes.
+
+#include "boardmodel.h"
+
+#include <QTest>
+#include <QtMath>
+
+namespace {
+
+BoardConfig board(BoardKind kind, int phases, int power, int firmware = 150)
+{
+    BoardConfig c = defaultScenario().boards.first();
+    c.kind = kind;
+    c.phases = phases;
+    c.nominalPower = power;
+    c.firmware = firmware;
+    return c;
+}
+
+QString identityText(BoardModel& m, int from, int registers)
+{
+    QVector<quint16> words;
+    m.read(from, registers, &words);
+    QByteArray text;
+    for (quint16 w : words)
+        text.append(char(w >> 8)).append(char(w & 0xFF));
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+class TestBoardModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void identity_data()
+    {
+        QTest::addColumn<int>("phases");
+        QTest::addColumn<int>("power");
+        QTest::addColumn<QString>("powerText");
+        QTest::newRow("three-phase") << 3 << 10000 << "010000";
+        QTest::newRow("single-phase") << 1 << 3000 << "003000";
+        QTest::newRow("large") << 3 << 250000 << "250000";
+    }
+
+    void identity()
+    {
+        QFETCH(int, phases);
+        QFETCH(int, power);
+        QFETCH(QString, powerText);
+        BoardModel m(board(BoardKind::Inverter, phases, power));
+        QCOMPARE(m.reg(79), quint16('0' + phases)); // a zero byte, then the phase character
+        QCOMPARE(identityText(m, 80, 3), powerText);
+        QCOMPARE(m.reg(128), quint16(150));
+    }
+
+    void dayCurve_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<bool>("producing");
+        QTest::newRow("night") << QTime(2, 0) << false;
+        QTest::newRow("dawn") << QTime(5, 55) << false;
+        QTest::newRow("morning") << QTime(9, 0) << true;
+        QTest::newRow("noon") << QTime(13, 0) << true;
+        QTest::newRow("evening") << QTime(20, 30) << false;
+    }
+
+    void dayCurve()
+    {
+        QFETCH(QTime, time);
+        QFETCH(bool, producing);
+        BoardModel m(board(BoardKind::Inverter, 3, 10000));
+        const QDateTime at(QDate(2026, 6, 21), time);
+        const double p = m.powerAt(at);
+        QCOMPARE(p > 0, producing);
+        QVERIFY(p <= 10000);
+        m.update(at);
+        // The per-phase powers (10 W units) add up to the curve's power.
+        const double sum = (m.reg(24) + m.reg(25) + m.reg(26)) * 10.0;
+        QVERIFY2(qAbs(sum - p) <= 30, qPrintable(QString("%1 vs %2").arg(sum).arg(p)));
+        QCOMPARE(int(m.reg(34)), 1);
+    }
+
+    void energyIsTheIntegralOfPower()
+    {
+        BoardModel m(board(BoardKind::Inverter, 3, 10000));
+        const QDate day(2026, 6, 21);
+        double sum = 0; // kWh, one-minute steps
+        for (int minute = 0; minute < 24 * 60; ++minute)
+            sum += m.powerAt(QDateTime(day, QTime(0, 0).addSecs(minute * 60 + 30))) / 60.0 / 1000.0;
+        const double closed = m.dayEnergyAt(QDateTime(day, QTime(23, 59)));
+        QVERIFY2(qAbs(sum - closed) < 0.01 * closed, qPrintable(QString("%1 vs %2").arg(sum).arg(closed)));
+        m.update(QDateTime(day, QTime(15, 0)));
+        const quint32 daily = quint32(m.reg(48)) << 16 | m.reg(49);
+        QCOMPARE(int(daily), int(m.dayEnergyAt(QDateTime(day, QTime(15, 0))) * 10));
+    }
+
+    void applyCommand_data()
+    {
+        QTest::addColumn<quint16>("result");
+        QTest::newRow("working") << quint16(0x0032);
+        QTest::newRow("error") << quint16(0x0132);
+        QTest::newRow("default") << quint16(0x0F32);
+    }
+
+    void applyCommand()
+    {
+        QFETCH(quint16, result);
+        BoardConfig c = board(BoardKind::Inverter, 3, 6000);
+        c.resultWord = result;
+        BoardModel m(c);
+        const QVector<quint16> params{0x1, 50, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        QVERIFY(m.writeBlock(140, params));
+        QCOMPARE(m.applyCount(), 0);
+        QCOMPARE(m.reg(116), quint16(0));
+        QVERIFY(m.write(112, 50));
+        QCOMPARE(m.applyCount(), 1);
+        QCOMPARE(m.appliedParameters(), params);
+        QCOMPARE(m.reg(116), result);
+        QVERIFY(m.write(112, 60));
+        QCOMPARE(m.upgradeCount(), 1);
+        QCOMPARE(m.applyCount(), 1);
+    }
+
+    void clockSetting()
+    {
+        BoardModel m(board(BoardKind::Inverter, 3, 6000));
+        // Year, month, day, hour, minute, second, one per register low byte.
+        QVERIFY(m.writeBlock(160, {26, 3, 5, 14, 3, 9}));
+        QCOMPARE(m.clockSetting(), QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9)));
+    }
+
+    void typeBlockRequest()
+    {
+        BoardModel m(board(BoardKind::Zeta, 3, 50000));
+        m.setStatusBit(2, true);
+        QVector<quint16> words;
+        QVERIFY(m.read(6, 3, &words));
+        QVERIFY(words.at(2) & 0x4);
+        QVERIFY(words.at(2) & 0x40); // accepts commands
+        QVERIFY(m.read(800, 111, &words));
+        QCOMPARE(m.reg(8) & 0x4, 0);
+        QCOMPARE(m.reg(870), quint16(100));
+        QCOMPARE(QChar(m.reg(802)), QChar('I')); // probe names, one character per low byte
+        QVERIFY(!m.read(1020, 10, &words));      // beyond the map
+    }
+
+    void dailyLog_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("values");
+        QTest::newRow("inverter") << int(BoardKind::Inverter) << 29;
+        QTest::newRow("zeta") << int(BoardKind::Zeta) << 30;
+    }
+
+    void dailyLog()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, values);
+        BoardModel m(board(BoardKind(kind), 3, 20000));
+        const QDate day(2026, 6, 21);
+        const QDateTime now(day, QTime(12, 2));
+        const QStringList lines = QString::fromLatin1(m.dailyLog(day, now)).split('\n', Qt::SkipEmptyParts);
+        // Two headers, then 05:05 to 12:00 every five minutes.
+        QCOMPARE(lines.size(), 2 + (12 * 60 - 5 * 60) / 5);
+        QVERIFY(lines.at(2).startsWith("05:05;"));
+        QVERIFY(lines.last().startsWith("12:00;"));
+        QCOMPARE(lines.last().split(';').size(), values + 1);
+        const double kw = lines.last().split(';').at(1).toDouble();
+        QVERIFY(qAbs(kw * 1000 - m.powerAt(QDateTime(day, QTime(12, 0)))) < 10);
+        const QString totals = QString::fromLatin1(m.totalsLog(2026, QDateTime(day.addDays(1), QTime(9, 0))));
+        QVERIFY(totals.contains("2026-06-21;"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoardModel)
+#include "tst_boardmodel.moc"
