@@ -4,7 +4,9 @@ console-side address, and prints what comes back:
     REPLY <sender-ip> <address-text> <name> <kind>
     RECORD <sender-ip> <first-byte-hex> <mac-hex>
     DONE
-Argument: the plantsim program.
+Arguments: the plantsim program, the number of discovery replies and of
+board records to wait for (collection stops when they are in, or after a
+generous time limit).
 """
 import socket
 import struct
@@ -21,7 +23,7 @@ def text(b):
     return b.split(b"\0", 1)[0].decode("latin-1") or "-"
 
 
-def exchange(request, port, size, seconds=3.0):
+def exchange(request, port, size, expected, seconds=20.0):
     s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
@@ -29,7 +31,7 @@ def exchange(request, port, size, seconds=3.0):
     s.sendto(request, ("255.255.255.255", port))
     replies = []
     deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
+    while len(replies) < expected and time.monotonic() < deadline:
         s.settimeout(max(0.05, deadline - time.monotonic()))
         try:
             data, sender = s.recvfrom(2048)
@@ -37,6 +39,13 @@ def exchange(request, port, size, seconds=3.0):
             break
         if len(data) == size:
             replies.append((data, sender))
+    # A second reply from the same board would show now.
+    s.settimeout(0.3)
+    try:
+        data, sender = s.recvfrom(2048)
+        replies.append((data, sender))
+    except socket.timeout:
+        pass
     s.close()
     return replies
 
@@ -47,10 +56,10 @@ def main():
         if line.startswith("READY") or line.startswith("ERROR"):
             print(line.strip(), flush=True)
             break
-    for data, sender in exchange(DISCOVERY, 33000, 264):
+    for data, sender in exchange(DISCOVERY, 33000, 264, int(sys.argv[2])):
         print("REPLY %s %s %s %d" % (sender[0], text(data[120:140]), text(data[140:160]).replace(" ", "_"), data[160]),
               flush=True)
-    for data, sender in exchange(QUERY, 34043, 788):
+    for data, sender in exchange(QUERY, 34043, 788, int(sys.argv[3])):
         print("RECORD %s %02x %s" % (sender[0], data[0], data[2:8].hex()), flush=True)
     sim.stdin.write("quit\n")
     sim.stdin.flush()

@@ -66,10 +66,14 @@ private slots:
         const QJsonArray boards = QJsonDocument::fromJson(dump).object().value("boards").toArray();
         QVERIFY(boards.size() >= 7);
 
+        int discoverable = 0;
+        for (const QJsonValue& v : boards)
+            discoverable += v.toObject().value("discoverable").toBool() ? 1 : 0;
         const QStringList lines =
             QString::fromLatin1(inNamespace({"/usr/bin/python3",
                                              testsupport::sourceDir() + "/tests/simulator/broadcast_probe.py",
-                                             PlantSimProcess::program()},
+                                             PlantSimProcess::program(), QString::number(discoverable),
+                                             QString::number(boards.size())},
                                             &rc))
                 .split('\n', Qt::SkipEmptyParts);
         QCOMPARE(rc, 0);
