@@ -112,7 +112,14 @@ void MainDialog::ReBuildObjectsTableFromList()
     const int rows = gridColumn == 0 ? gridRow : gridRow + 1;
     for (int r = 0; r < rows; ++r)
         grid->setRowMinimumHeight(r, 170);
-    gridWidget->resize(680, std::max(570, rows * (170 + grid->verticalSpacing() + 2) + 20));
+    // Two fixed 350-pixel tiles side by side need a little more than the
+    // nominal 680 pixels; the scroll area has room for them.
+    const QMargins m = grid->contentsMargins();
+    const int width = std::max(680, 2 * 350 + grid->horizontalSpacing() + m.left() + m.right());
+    const int height = std::max(570, rows * (170 + grid->verticalSpacing()) + m.top() + m.bottom());
+    gridWidget->setMinimumSize(width, height);
+    gridWidget->resize(width, height);
+    grid->activate();
 }
 
 void MainDialog::SaveEquipmentList()
