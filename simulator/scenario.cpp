@@ -194,6 +194,12 @@ bool scenarioFromJson(const QJsonObject& root, Scenario* out, QString* error)
         b.historyDays = o.value("historyDays").toInt(3);
         b.resultWord = quint16(o.value("resultWord").toString("0x0F32").toUInt(nullptr, 0));
         b.state = o.value("state").toInt(1);
+        for (const QJsonValue& a : o.value("alarms").toArray())
+            if (b.alarms.size() < 10)
+                b.alarms << quint16(a.toInt());
+        for (const QJsonValue& bit : o.value("statusBits").toArray())
+            if (bit.toInt() >= 0 && bit.toInt() < 16)
+                b.statusExtra |= quint16(1 << bit.toInt());
         b.totalEnergyBase = o.value("totalEnergy").toDouble(b.nominalPower * 0.4);
         b.ftpMasquerade = o.value("ftpMasquerade").toString(b.ftpMasquerade);
         for (const QJsonValue& f : o.value("faults").toArray()) {
@@ -234,6 +240,14 @@ QJsonObject scenarioToJson(const Scenario& s)
         o["historyDays"] = b.historyDays;
         o["resultWord"] = QString("0x%1").arg(b.resultWord, 4, 16, QChar('0')).toUpper().replace("0X", "0x");
         o["state"] = b.state;
+        QJsonArray alarms, bits;
+        for (quint16 a : b.alarms)
+            alarms << a;
+        for (int bit = 0; bit < 16; ++bit)
+            if (b.statusExtra >> bit & 1)
+                bits << bit;
+        o["alarms"] = alarms;
+        o["statusBits"] = bits;
         o["totalEnergy"] = b.totalEnergyBase;
         o["ftpMasquerade"] = b.ftpMasquerade;
         QJsonArray faults;

@@ -32,9 +32,13 @@ private slots:
                 {"phases", phases}, {"nominalPower", power}, {"resultWord", result}, {"address", "127.0.0.1"},
                 {"modbusPort", 0}};
         };
+        QJsonObject alarmed = board("alarmed", "inverter", 133, 3, 6000, "0x0F32");
+        alarmed["state"] = 5;
+        alarmed["alarms"] = QJsonArray{0, 0x10, 0, 0, 0x0100, 0x0002, 0, 0, 0, 0x8000};
+        alarmed["statusBits"] = QJsonArray{7, 9};
         boards = {board("three", "inverter", 122, 3, 10000, "0x0F32"),
                   board("single", "inverter", 150, 1, 3000, "0x0132"),
-                  board("zeta", "zeta", 133, 3, 50000, "0x0232")};
+                  board("zeta", "zeta", 133, 3, 50000, "0x0232"), alarmed};
         const QString path = dir.filePath("plant.json");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -90,9 +94,25 @@ private slots:
         const quint32 daily = quint32(m.at(38)) << 16 | m.at(39);
         QVERIFY(total > 0);
         QVERIFY(daily <= total);
-        QCOMPARE(m.at(24), quint16(1));              // running
-        QVERIFY(m.at(0) > 100 && m.at(0) < 900);     // 10 to 90 degrees
-        QVERIFY(m.at(13) > 4900 && m.at(13) < 5100); // about 50 Hz
+        QCOMPARE(m.at(24), quint16(cfg.value("state").toInt(1))); // 1 running unless the scenario says
+        QVERIFY(m.at(0) > 100 && m.at(0) < 900);                  // 10 to 90 degrees
+        QVERIFY(m.at(13) > 4900 && m.at(13) < 5100);              // about 50 Hz
+    }
+
+    void alarmsAndStatus_data() { identity_data(); }
+
+    void alarmsAndStatus()
+    {
+        QFETCH(QString, id);
+        const QJsonObject cfg = boardJson(id);
+        const QVector<quint16> alarms = mbpollRead(sim.board(id).modbus, 1000, 10);
+        QCOMPARE(alarms.size(), 10);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(int(alarms.at(i)), cfg.value("alarms").toArray().at(i).toInt(0));
+        const quint16 status = mbpollRead(sim.board(id).modbus, 8, 1).value(0);
+        QVERIFY(status & 0x40); // commands accepted
+        for (int bit : {7, 9})
+            QCOMPARE(bool(status >> bit & 1), cfg.value("statusBits").toArray().contains(bit));
     }
 
     void applyParameters_data() { identity_data(); }
