@@ -1,0 +1,110 @@
+// The console on the plant "LOCAL" discovers the simulator's demo plant.
+// Runs only inside the isolated network of scripts/netns-run.sh: the
+// broadcasts never leave it.
+#include "dialogfirstuse.h"
+#include "invbutton.h"
+#include "maindialog.h"
+#include "plantsimprocess.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QNetworkInterface>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+QString stored(const char* key)
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+                     QCoreApplication::applicationName())
+        .value(key)
+        .toString();
+}
+
+InvButton* tileAt(const MainDialog& w, const QString& address)
+{
+    for (InvButton* t : w.tiles())
+        if (t->GetRealIp() == address)
+            return t;
+    return nullptr;
+}
+} // namespace
+
+class TestE2eDiscovery : public QObject
+{
+    Q_OBJECT
+    testsupport::SandboxSettings sandbox;
+    PlantSimProcess sim;
+
+private slots:
+    void initTestCase()
+    {
+        // Never broadcast anywhere but in the isolated namespace.
+        for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces()) {
+            const QString n = ni.name();
+            if (n != "lo" && n != "velora0" && n != "velora1")
+                QFAIL(qPrintable("not inside the isolated network (interface " + n +
+                                 "); run through scripts/netns-run.sh"));
+        }
+        QVERIFY(QNetworkInterface::interfaceFromName("velora0").isValid());
+        QVERIFY(sim.start({}));
+    }
+
+    void discoversAndRenames()
+    {
+        MainDialog w;
+        // The operator's own choice, through the first-use dialog.
+        DialogFirstUse* first = w.firstUseDialog();
+        QVERIFY(first);
+        auto* interfaces = first->findChild<QComboBox*>("ComboInterface");
+        const int item = interfaces->findText("192.168.1.10 [velora0]");
+        QVERIFY(item >= 0);
+        interfaces->setCurrentIndex(item);
+        QTest::mouseClick(first->findChild<QPushButton*>("pushButtonApplyConfig"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.firstUsePending(), 5000);
+        QCOMPARE(w.plantName(), QString("LOCAL"));
+
+        const QStringList boards = {"192.168.1.20", "192.168.1.21", "192.168.1.22", "192.168.1.23",
+                                    "192.168.1.24"};
+        QTRY_COMPARE_WITH_TIMEOUT(w.tiles().size(), boards.size(), 20000);
+        for (const QString& b : boards)
+            QVERIFY2(tileAt(w, b), qPrintable(b));
+        QVERIFY(tileAt(w, "192.168.1.24")->getIsStringBox());
+        QVERIFY(tileAt(w, "192.168.1.23")->getTheInvIsZETA());
+        QVERIFY(!tileAt(w, "192.168.1.25"));  // the TPX unit does not answer discovery
+        QVERIFY(!tileAt(w, "192.168.1.100")); // the factory address only marks the plant
+        QVERIFY(w.unconfiguredPresent());
+
+        // Stored once however many broadcasts each board answered.
+        QTRY_VERIFY_WITH_TIMEOUT(!w.scanning(), 15000);
+        QStringList keys = stored("/app/Inverters/InvList").split(',', Qt::SkipEmptyParts);
+        keys.sort();
+        QStringList expected;
+        for (const QString& b : boards)
+            expected << b + "-502-LOCAL";
+        QCOMPARE(keys, expected);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            w.findChild<QLabel*>("TotalPower")->text().endsWith(" [Unconfigured equip. present]"), 10000);
+        testsupport::saveGrab(&w, "discovered-demo-plant");
+
+        // A board renamed in the simulator is renamed on its tile and in the store.
+        sim.send("rename inv2 Renamed");
+        QTRY_COMPARE_WITH_TIMEOUT(tileAt(w, "192.168.1.21")->getTheInvName(), QString("Renamed"), 30000);
+        const QStringList storedKeys = stored("/app/Inverters/InvList").split(',', Qt::SkipEmptyParts);
+        const QStringList names = stored("/app/Inverters/InvListNames").split(',', Qt::SkipEmptyParts);
+        QCOMPARE(names.size(), storedKeys.size());
+        QCOMPARE(names.at(storedKeys.indexOf("192.168.1.21-502-LOCAL")), QString("Renamed"));
+        QCOMPARE(w.tiles().size(), boards.size());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Orv Sunwerk");
+    QCoreApplication::setApplicationName("VeloraDataControl");
+    TestE2eDiscovery t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_e2e_discovery.moc"
