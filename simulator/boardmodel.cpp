@@ -137,18 +137,28 @@ double BoardModel::cloudFactor(const QDate& day) const
 
 double BoardModel::powerAt(const QDateTime& t) const
 {
-    if (cfg.kind == BoardKind::StringBox)
-        return 0.0;
-    const double x = (hourOf(t) - kSunrise) / kDayLength;
-    if (x <= 0.0 || x >= 1.0)
-        return 0.0;
-    return cfg.nominalPower * kPeakShare * cloudFactor(t.date()) * qSin(M_PI * x);
+    return powerAtHour(t.date(), hourOf(t));
 }
 
 double BoardModel::dayEnergyAt(const QDateTime& t) const
 {
-    const double x = qBound(0.0, (hourOf(t) - kSunrise) / kDayLength, 1.0);
-    const double peak = cfg.nominalPower * kPeakShare * cloudFactor(t.date());
+    return dayEnergyAtHour(t.date(), hourOf(t));
+}
+
+double BoardModel::powerAtHour(const QDate& day, double hour) const
+{
+    if (cfg.kind == BoardKind::StringBox)
+        return 0.0;
+    const double x = (hour - kSunrise) / kDayLength;
+    if (x <= 0.0 || x >= 1.0)
+        return 0.0;
+    return cfg.nominalPower * kPeakShare * cloudFactor(day) * qSin(M_PI * x);
+}
+
+double BoardModel::dayEnergyAtHour(const QDate& day, double hour) const
+{
+    const double x = qBound(0.0, (hour - kSunrise) / kDayLength, 1.0);
+    const double peak = cfg.nominalPower * kPeakShare * cloudFactor(day);
     return peak * kDayLength / M_PI * (1.0 - qCos(M_PI * x)) / 1000.0;
 }
 
@@ -159,22 +169,24 @@ double BoardModel::energyBefore(const QDate& day) const
     double e = cfg.totalEnergyBase;
     const QDate today = QDate::currentDate();
     for (QDate d = today.addDays(-cfg.historyDays); d < day; d = d.addDays(1))
-        e += dayEnergyAt(QDateTime(d, QTime(23, 59)));
+        e += dayEnergyAtHour(d, 24.0);
     return e;
 }
 
 void BoardModel::update(const QDateTime& now)
 {
-    const double p = powerAt(now);
+    const QDate date = now.date();
+    const double hour = hourOf(now);
+    const double secs = double(now.toSecsSinceEpoch());
+    const double p = powerAtHour(date, hour);
     const double share = cfg.nominalPower > 0 ? p / cfg.nominalPower : 0.0;
     // Temperature follows the load slowly, with a small wobble.
-    const double target = 22.0 + 30.0 * share + 1.5 * qSin(now.toSecsSinceEpoch() / 97.0 + seed % 7);
+    const double target = 22.0 + 30.0 * share + 1.5 * qSin(secs / 97.0 + seed % 7);
     temperature += (target - temperature) * 0.05;
 
     if (cfg.kind == BoardKind::StringBox) {
         // Eight string currents in 0.01 A, from the plant's irradiance.
-        const QDateTime noonish(now.date(), now.time());
-        const double irr = qMax(0.0, qSin(M_PI * (hourOf(noonish) - kSunrise) / kDayLength));
+        const double irr = qMax(0.0, qSin(M_PI * (hour - kSunrise) / kDayLength));
         for (int i = 0; i < 8; ++i)
             regs[kStringBox + i] = quint16(irr * (780 + 10 * i));
         regs[kMeasures] = quint16(temperature * 10);
@@ -182,7 +194,7 @@ void BoardModel::update(const QDateTime& now)
     }
     if (cfg.kind == BoardKind::Tpx) {
         // Block A: flags and the four synoptic powers; B: measures; C: counters.
-        const int battery = int(qSin(now.toSecsSinceEpoch() / 600.0) * 2000);
+        const int battery = int(qSin(secs / 600.0) * 2000);
         regs[0] = quint16(p / 10);
         regs[1] = quint16(qint16(battery / 10));
         regs[2] = quint16(qMax(0.0, p - battery) / 10);
@@ -208,15 +220,15 @@ void BoardModel::update(const QDateTime& now)
     }
     for (int i = 0; i < 3; ++i) {
         const bool on = i < phases;
-        const double vac = on ? 230.0 + 2.0 * qSin(now.toSecsSinceEpoch() / 13.0 + i) : 0.0;
+        const double vac = on ? 230.0 + 2.0 * qSin(secs / 13.0 + i) : 0.0;
         regs[kMeasures + 7 + i] = on ? quint16(perPhase / vac * 10) : 0;
         regs[kMeasures + 10 + i] = quint16(vac * 10);
         regs[kMeasures + 14 + i] = on ? quint16(perPhase / 10) : 0;
         regs[kMeasures + 31 + i] = 0;
     }
-    regs[kMeasures + 13] = quint16(5000 + int(3 * qSin(now.toSecsSinceEpoch() / 7.0)));
-    const double today = dayEnergyAt(now);
-    setLong(kMeasures + 20, quint32((energyBefore(now.date()) + today) * 10));
+    regs[kMeasures + 13] = quint16(5000 + int(3 * qSin(secs / 7.0)));
+    const double today = dayEnergyAtHour(date, hour);
+    setLong(kMeasures + 20, quint32((energyBefore(date) + today) * 10));
     regs[kMeasures + 24] = quint16(cfg.state);
     for (int i = 0; i < 4; ++i)
         regs[kMeasures + 34 + i] =
@@ -225,14 +237,13 @@ void BoardModel::update(const QDateTime& now)
 
     if (cfg.selfConsumption)
         for (int i = 0; i < 3; ++i)
-            regs[kHouseLoad + i] = quint16(8 + 4 * qSin(now.toSecsSinceEpoch() / 300.0 + i) + 4);
+            regs[kHouseLoad + i] = quint16(8 + 4 * qSin(secs / 300.0 + i) + 4);
 
     // Today's curve as far as it has come, sampled from 05:00 to 22:00.
     const int scale = cfg.kind == BoardKind::Zeta ? 100 : 10; // W per unit
     for (int i = 0; i < kDailySamples; ++i) {
-        const int minutes = 5 * 60 + i * 17 * 60 / (kDailySamples - 1);
-        const QDateTime at(now.date(), QTime(0, 0).addSecs(minutes * 60));
-        regs[kDaily + i] = at <= now ? quint16(powerAt(at) / scale) : 0;
+        const double at = (5 * 60 + i * 17 * 60 / (kDailySamples - 1)) / 60.0;
+        regs[kDaily + i] = at <= hour ? quint16(powerAtHour(date, at) / scale) : 0;
     }
 }
 
@@ -316,13 +327,13 @@ QByteArray BoardModel::dailyLog(const QDate& day, const QDateTime& now) const
                   "Tsys\n";
     const int phases = cfg.phases == 1 ? 1 : 3;
     for (QTime t(5, 5); t.isValid() && t <= QTime(22, 0); t = t.addSecs(300)) {
-        const QDateTime at(day, t);
-        if (at > now)
+        if (day > now.date() || (day == now.date() && t > now.time()))
             break;
-        const double p = powerAt(at);
+        const double hour = t.msecsSinceStartOfDay() / 3600000.0;
+        const double p = powerAtHour(day, hour);
         const double share = cfg.nominalPower > 0 ? p / cfg.nominalPower : 0.0;
         const double kw = p / 1000.0;
-        const double kwh = dayEnergyAt(at);
+        const double kwh = dayEnergyAtHour(day, hour);
         const double vac = 230.0;
         const double iac = p / phases / vac;
         const double vdc = p > 0 ? 350.0 + 150.0 * share : 0.0;
@@ -370,7 +381,7 @@ QByteArray BoardModel::totalsLog(int year, const QDateTime& now) const
     for (QDate d = now.date().addDays(-cfg.historyDays); d <= now.date(); d = d.addDays(1)) {
         if (d.year() != year)
             continue;
-        const double e = d == now.date() ? dayEnergyAt(now) : dayEnergyAt(QDateTime(d, QTime(23, 59)));
+        const double e = d == now.date() ? dayEnergyAt(now) : dayEnergyAtHour(d, 24.0);
         out += d.toString("yyyy-MM-dd").toUtf8() + ';' + QByteArray::number(e, 'f', 1) + '\n';
     }
     return out;

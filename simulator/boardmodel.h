@@ -41,6 +41,8 @@ public:
     // Power in W and energy in kWh of the day curve.
     double powerAt(const QDateTime& t) const;
     double dayEnergyAt(const QDateTime& t) const;
+    double powerAtHour(const QDate& day, double hour) const;
+    double dayEnergyAtHour(const QDate& day, double hour) const;
 
     // File contents served over FTP.
     QByteArray dailyLog(const QDate& day, const QDateTime& now) const;

@@ -11,8 +11,27 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 
+#include <sys/resource.h>
+
+namespace {
+
+// Each board holds several sockets (register listener and relay, two UDP
+// responders, FTP in the child): raise the open-file limit as far as allowed
+// so that 200 boards with their connections fit.
+void raiseFileLimit()
+{
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &lim);
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    raiseFileLimit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("plantsim");
 
