@@ -386,7 +386,9 @@ void InvButton::OneSecondActivity()
     if (!isTpx) {
         titlePhase = !titlePhase;
         if (!titlePhase || !addressedByIp) {
-            const QString shown = isStringBox ? versionText : versionNumberText;
+            // Until the board's version is read the announced one stays in the title.
+            const QString shown =
+                isStringBox || versionNumberText.isEmpty() ? versionText : versionNumberText;
             if (!addressText.isEmpty() && !beingDeleted)
                 setTitle(TileTexts::titleText(addressText, name, shown));
         }
