@@ -51,7 +51,7 @@ bool ControlChannel::start(bool withSocket, quint16 port, QString* error)
         return false;
     }
     connect(server, &QTcpServer::newConnection, this, &ControlChannel::acceptClient);
-    simLog(QString("CONTROL 127.0.0.1:%1").arg(server->serverPort()));
+    simSay(QString("CONTROL 127.0.0.1:%1").arg(server->serverPort()));
     return true;
 }
 
@@ -59,7 +59,7 @@ void ControlChannel::onSignal()
 {
     char c;
     [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
-    simLog("SIGNAL terminate");
+    simSay("SIGNAL terminate");
     emit terminate();
 }
 
@@ -79,7 +79,7 @@ void ControlChannel::readStdin()
         stdinBuffer.remove(0, nl + 1);
         const QString answer = plant->command(line);
         if (!answer.isEmpty())
-            simLog(answer);
+            simSay(answer);
     }
 }
 

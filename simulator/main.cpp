@@ -54,10 +54,13 @@ int main(int argc, char** argv)
     const QCommandLineOption noFtpOpt("no-ftp", "Do not start the FTP servers.");
     const QCommandLineOption noUdpOpt("no-udp", "Do not start the discovery and configuration responders.");
     const QCommandLineOption dumpOpt("dump-scenario", "Print the scenario as JSON and exit.");
+    const QCommandLineOption quietOpt("quiet",
+                                      "Print only the BOARD/READY lines, answers and errors, no events.");
     const QCommandLineOption updateOpt("update-ms", "Period of the value updates.", "ms", "1000");
     parser.addOptions({scenarioOpt, loopbackOpt, portBaseOpt, generateOpt, baseOpt, controlOpt, noFtpOpt,
-                       noUdpOpt, dumpOpt, updateOpt});
+                       noUdpOpt, dumpOpt, updateOpt, quietOpt});
     parser.process(app);
+    setSimLogQuiet(parser.isSet(quietOpt));
 
     Scenario scenario;
     QString error;
@@ -66,13 +69,13 @@ int main(int argc, char** argv)
         const int n = parser.value(generateOpt).toInt();
         const QHostAddress base(parser.value(baseOpt));
         if (n < 1 || base.protocol() != QAbstractSocket::IPv4Protocol) {
-            simLog("ERROR --generate needs a count and an IPv4 --base");
+            simSay("ERROR --generate needs a count and an IPv4 --base");
             return 2;
         }
         scenario = generatedScenario(n, base, portBase);
     } else if (parser.isSet(scenarioOpt)) {
         if (!loadScenario(parser.value(scenarioOpt), &scenario, &error)) {
-            simLog("ERROR " + error);
+            simSay("ERROR " + error);
             return 2;
         }
     } else {
@@ -81,7 +84,7 @@ int main(int argc, char** argv)
     if (parser.isSet(loopbackOpt))
         mapToLoopback(&scenario, portBase);
     if (parser.isSet(dumpOpt)) {
-        simLog(QString::fromUtf8(QJsonDocument(scenarioToJson(scenario)).toJson(QJsonDocument::Indented)));
+        simSay(QString::fromUtf8(QJsonDocument(scenarioToJson(scenario)).toJson(QJsonDocument::Indented)));
         return 0;
     }
 
@@ -93,20 +96,20 @@ int main(int argc, char** argv)
     QObject::connect(&plant, &Plant::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&plant, &Plant::readyChanged, &plant, [&plant] {
         for (const QString& line : plant.readyLines())
-            simLog(line);
+            simSay(line);
     });
 
     ControlChannel control(&plant);
     QObject::connect(&control, &ControlChannel::terminate, &app, &QCoreApplication::quit);
     if (!control.start(parser.isSet(controlOpt), quint16(parser.value(controlOpt).toUInt()), &error)) {
-        simLog("ERROR " + error);
+        simSay("ERROR " + error);
         return 1;
     }
     if (!plant.start(&error)) {
-        simLog("ERROR " + error);
+        simSay("ERROR " + error);
         return 1;
     }
     const int rc = app.exec();
-    simLog("EXIT");
+    simSay("EXIT");
     return rc;
 }

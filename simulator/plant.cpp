@@ -20,7 +20,7 @@ Plant::Plant(const Scenario& scenario, const PlantOptions& options, QObject* par
     if (opts.ftp) {
         files = new FileServer(models, this);
         connect(files, &FileServer::ready, this, &Plant::checkReady);
-        connect(files, &FileServer::failed, this, [](const QString& message) { simLog("ERROR " + message); });
+        connect(files, &FileServer::failed, this, [](const QString& message) { simSay("ERROR " + message); });
     }
     if (opts.udp)
         udp = new UdpResponder(models, this);

@@ -186,7 +186,7 @@ void RegisterServer::faultsChanged()
     } else if (!has(Fault::Refuse) && !front->isListening() && boardPort) {
         QString error;
         if (!listen(&error))
-            simLog("ERROR " + error);
+            simSay("ERROR " + error);
     }
 }
 

@@ -4,4 +4,9 @@
 
 #include <QString>
 
+// An event line (request, connection, transfer, fault...); left out when quiet.
 void simLog(const QString& line);
+// A line that is always printed: BOARD/READY, answers to commands, errors.
+void simSay(const QString& line);
+// Quiet mode keeps only the simSay lines.
+void setSimLogQuiet(bool quiet);

@@ -70,6 +70,19 @@ private slots:
             QVERIFY(sim.waitForLine(QRegularExpression(QString("^REQ b%1 fc=3 reg=128 count=1$").arg(i))));
         }
     }
+
+    void quietKeepsAnswersOnly()
+    {
+        PlantSimProcess sim;
+        QVERIFY2(sim.start({"--generate", "3", "--loopback", "--no-ftp", "--quiet"}),
+                 "plantsim did not print READY");
+        const SimBoard b = sim.board("b2");
+        QCOMPARE(readVersion(b.address, b.modbus), 150);
+        const int from = sim.lineCount();
+        sim.send("list");
+        QVERIFY(sim.waitForLine(QRegularExpression("^READY 3$"), from));
+        QVERIFY(!sim.hasLine(QRegularExpression("^(REQ|CONNECT|DISCONNECT) ")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPlantsimGenerate)
