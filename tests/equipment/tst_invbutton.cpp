@@ -1,6 +1,7 @@
 // The tile's identity and settings file, its kind flags and the decoded
 // values it keeps, without a board on the other side (the link only ever
 // meets a refused loopback port here).
+#include "dialogfault.h"
 #include "invbutton.h"
 #include "testsupport.h"
 
@@ -225,6 +226,17 @@ private slots:
         QCOMPARE(tip ==
                      "The update function is enabled from 1.2.3\n software version. Please update manually.",
                  tooltip);
+    }
+
+    void writeWithoutSocketShowsTheFault()
+    {
+        InvButton tile;
+        unsigned char frame[12] = {};
+        QTest::ignoreMessage(QtWarningMsg, "ShowFault: invb - 2443");
+        tile.WriteToSocket(frame, sizeof frame);
+        auto* fault = tile.findChild<DialogFault*>();
+        QVERIFY(fault);
+        QCOMPARE(fault->code(), QString("invb - 2443"));
     }
 
     void probeMaxOutsideRange()

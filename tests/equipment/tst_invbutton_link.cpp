@@ -304,6 +304,18 @@ private slots:
         QCOMPARE(tile->getTheQueryStatus(), 12);
     }
 
+    void reconnectWhileConnectedIsOnlyLogged()
+    {
+        auto tile = connectTile("leg", "1.2.2");
+        QVERIFY(tile);
+        tile->ForceReconnect();
+        QVERIFY(tile->getTheServerIsConnected());
+        QFile log(tile->getTheStorageFolder() + "/Inv.Log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().trimmed().endsWith("-127.0.0.1: Try reconnect WHEN Connected."));
+        QVERIFY(tick(*tile));
+    }
+
     void socketErrorTexts()
     {
         auto tile = connectTile("leg", "1.2.2");
