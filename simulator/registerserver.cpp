@@ -123,6 +123,17 @@ RegisterServer::RegisterServer(BoardModel* m, QObject* parent) : QObject(parent)
     connect(front, &QTcpServer::newConnection, this, &RegisterServer::accept);
 }
 
+RegisterServer::~RegisterServer()
+{
+    for (Link* link : qAsConst(links)) {
+        if (link->client)
+            link->client->disconnect(this);
+        if (link->upstream)
+            link->upstream->disconnect(this);
+    }
+    qDeleteAll(links);
+}
+
 bool RegisterServer::has(Fault f) const
 {
     return model->config().faults.contains(f);

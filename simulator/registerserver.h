@@ -34,6 +34,7 @@ class RegisterServer : public QObject
     Q_OBJECT
 public:
     RegisterServer(BoardModel* model, QObject* parent = nullptr);
+    ~RegisterServer() override;
 
     // Starts both servers; false with a message when a port cannot be taken.
     bool start(QString* error);

@@ -126,6 +126,11 @@ UdpResponder::UdpResponder(const QVector<BoardModel*>& m, QObject* parent) : QOb
     }
 }
 
+UdpResponder::~UdpResponder()
+{
+    qDeleteAll(listeners);
+}
+
 bool UdpResponder::start(QString* error)
 {
     for (int i = 0; i < models.size(); ++i) {

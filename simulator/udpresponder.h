@@ -24,6 +24,7 @@ public:
     static constexpr int kRecordSize = 788;
 
     explicit UdpResponder(const QVector<BoardModel*>& models, QObject* parent = nullptr);
+    ~UdpResponder() override;
 
     bool start(QString* error);
 
