@@ -217,6 +217,7 @@ private:
     void HandleReply(int state);
     void WrongLength(int received, int expected);
     void StartParameterWrite();
+    void DropReconnectTimer();
 
     // Hooks towards the parts that plug into the tile: the event log, the
     // fault window, the FTP jobs and the equipment's own windows.

@@ -406,8 +406,7 @@ int InvButton::SyncWanted()
 void InvButton::connected()
 {
     connectedFlag = true;
-    delete reconnectTimer;
-    reconnectTimer = nullptr;
+    DropReconnectTimer();
     firstTick = true;
     if (!excluded)
         SetEnabledButtons(true);
@@ -428,8 +427,7 @@ void InvButton::disconnected()
     rec.clearLinkBlocks();
     measuresValidForPlant = false;
     instantPowerForPlant = 0.0;
-    delete reconnectTimer;
-    reconnectTimer = nullptr;
+    DropReconnectTimer();
     if (beingDeleted)
         return;
     setTheStatus("Disconnected.");
@@ -466,11 +464,22 @@ void InvButton::SocketError(QAbstractSocket::SocketError error)
 void InvButton::RestartConnectionTimer()
 {
     SetTheInvAsUnreachable();
-    delete reconnectTimer;
+    DropReconnectTimer();
     reconnectTimer = new QTimer(this);
     reconnectTimer->setSingleShot(true);
     connect(reconnectTimer, &QTimer::timeout, this, &InvButton::TryReconnect);
     reconnectTimer->start(3000);
+}
+
+// The timer may be the one whose timeout is running: it is stopped now and
+// deleted once control is back in the event loop.
+void InvButton::DropReconnectTimer()
+{
+    if (!reconnectTimer)
+        return;
+    reconnectTimer->stop();
+    reconnectTimer->deleteLater();
+    reconnectTimer = nullptr;
 }
 
 void InvButton::SetTheInvAsUnreachable()
