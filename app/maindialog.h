@@ -96,6 +96,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void RunBackgroundActivity();
     void hideButtonsForTpx();
     void RemoveEquipment(int tileIndex);
     void RecordPortChange(int tileIndex, bool ftp);
@@ -142,6 +143,7 @@ private:
     bool Scanning = false;
     bool FirstUsePending = false;
     bool TpxPresent = false;
+    bool inBackgroundActivity = false;
     int ScanTick = 0;
     int ScanStep = 1;
     int gridRow = 0;

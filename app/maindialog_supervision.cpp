@@ -16,6 +16,18 @@
 
 void MainDialog::BackgroundActivity()
 {
+    // Settings writes process pending events; a tick that arrives meanwhile
+    // must not run the cycle a second time inside the first (it would, for
+    // instance, add a manually entered equipment twice).
+    if (inBackgroundActivity)
+        return;
+    inBackgroundActivity = true;
+    RunBackgroundActivity();
+    inBackgroundActivity = false;
+}
+
+void MainDialog::RunBackgroundActivity()
+{
     ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
 
     if (addDialog && addDialog->getFinished()) {
@@ -55,6 +67,7 @@ void MainDialog::HandleManualAdd()
 {
     if (!addDialog || !addDialog->getAddRequested())
         return;
+    addDialog->setAddRequested(false);
     const QString address = addDialog->getTheAddress();
     bool exists = false;
     // An address and port already stored for any plant is not added again.
@@ -81,7 +94,6 @@ void MainDialog::HandleManualAdd()
                      PlantName);
         SaveEquipmentList();
     }
-    addDialog->setAddRequested(false);
 }
 
 void MainDialog::CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,
