@@ -392,6 +392,9 @@ void FtpClient::onControlConnected()
     setState(Connecting);
     if (self)
         setState(Connected);
+    // Commands are short lines each waiting for its reply: send them at once.
+    if (self)
+        m_control->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // The greeting completes the connection.
     if (self && m_step == StepConnecting) {
         m_step = StepGreeting;

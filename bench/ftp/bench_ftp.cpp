@@ -141,6 +141,28 @@ double runCurl(const QString& config, bool* ok)
     return secs;
 }
 
+// Python's ftplib over one login, the same way as ours; it prints its own times.
+Timing runFtplib(quint16 port, const QString& outDir, const QString& namesFile, bool* ok)
+{
+    QProcess py;
+    py.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QEventLoop loop;
+    QObject::connect(&py, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QObject::connect(&py, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    py.start(PyFtpServer::python(),
+             {QStringLiteral(FTPLIB_FETCH_SCRIPT), QString::number(port), outDir, namesFile});
+    loop.exec();
+    const QStringList f = QString::fromLatin1(py.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
+    *ok = py.exitStatus() == QProcess::NormalExit && py.exitCode() == 0 && f.size() == 4;
+    Timing t;
+    if (*ok) {
+        t.days = f.at(1).toDouble();
+        t.big = f.at(3).toDouble();
+    }
+    return t;
+}
+
 // One curl config per part: url/output pairs fetched over one connection.
 bool writeCurlConfig(const QString& path, quint16 port, const QStringList& remote, const QStringList& local)
 {
@@ -202,12 +224,20 @@ int main(int argc, char** argv)
     }
     const quint16 port = server.port();
 
-    QVector<double> oursDays, oursBig, oursTotal, curlDays, curlBig, curlTotal;
+    const QString namesFile = work.filePath("names.txt");
+    {
+        QFile f(namesFile);
+        f.open(QIODevice::WriteOnly | QIODevice::Text);
+        f.write(names.join('\n').toUtf8() + '\n');
+    }
+    QVector<Timing> oursT, curlT, pyT;
     for (int round = 1; round <= rounds; ++round) {
         const QString oursDir = work.filePath(QString("ours%1").arg(round));
         const QString curlDir = work.filePath(QString("curl%1").arg(round));
+        const QString pyDir = work.filePath(QString("ftplib%1").arg(round));
         QDir().mkpath(oursDir);
         QDir().mkpath(curlDir);
+        QDir().mkpath(pyDir);
 
         bool ok = false;
         const Timing ours = runOurs(port, names, oursDir, &ok);
@@ -233,35 +263,49 @@ int main(int argc, char** argv)
             out << "curl failed or copied wrongly in round " << round << "\n";
             return 1;
         }
-        out << QString("round %1: ours %2 s (days %3 s, 50 MiB %4 s), curl %5 s (days %6 s, 50 MiB %7 s)\n")
-                   .arg(round)
-                   .arg(ours.total(), 0, 'f', 3)
-                   .arg(ours.days, 0, 'f', 3)
-                   .arg(ours.big, 0, 'f', 3)
-                   .arg(c.total(), 0, 'f', 3)
-                   .arg(c.days, 0, 'f', 3)
-                   .arg(c.big, 0, 'f', 3);
+        bool okPy = false;
+        const Timing py = runFtplib(port, pyDir, namesFile, &okPy);
+        if (!okPy || !checkCopies(root.path(), pyDir, names)) {
+            out << "ftplib failed or copied wrongly in round " << round << "\n";
+            return 1;
+        }
+        auto fmt = [](const Timing& t) {
+            return QString("%1 s (days %2 s, 50 MiB %3 s)")
+                .arg(t.total(), 0, 'f', 3)
+                .arg(t.days, 0, 'f', 3)
+                .arg(t.big, 0, 'f', 3);
+        };
+        out << "round " << round << ": ours " << fmt(ours) << ", curl " << fmt(c) << ", ftplib " << fmt(py)
+            << "\n";
         out.flush();
-        oursDays << ours.days;
-        oursBig << ours.big;
-        oursTotal << ours.total();
-        curlDays << c.days;
-        curlBig << c.big;
-        curlTotal << c.total();
+        oursT << ours;
+        curlT << c;
+        pyT << py;
         QDir(oursDir).removeRecursively();
         QDir(curlDir).removeRecursively();
+        QDir(pyDir).removeRecursively();
     }
 
-    out << QString("median of %1 rounds        ours      curl   ours/curl\n").arg(rounds);
-    auto row = [&](const char* what, const QVector<double>& a, const QVector<double>& b) {
-        out << QString("%1 %2 s %3 s %4\n")
+    out << QString("median of %1 rounds          ours      curl    ftplib  ours/curl  ours/ftplib\n")
+               .arg(rounds);
+    auto row = [&](const char* what, double (*pick)(const Timing&)) {
+        QVector<double> a, b, p;
+        for (int i = 0; i < rounds; ++i) {
+            a << pick(oursT.at(i));
+            b << pick(curlT.at(i));
+            p << pick(pyT.at(i));
+        }
+        out << QString("%1 %2 s %3 s %4 s %5 %6\n")
                    .arg(QString(what), -24)
                    .arg(median(a), 7, 'f', 3)
                    .arg(median(b), 7, 'f', 3)
-                   .arg(median(a) / median(b), 9, 'f', 2);
+                   .arg(median(p), 7, 'f', 3)
+                   .arg(median(a) / median(b), 10, 'f', 2)
+                   .arg(median(a) / median(p), 12, 'f', 2);
     };
-    row("365 day files", oursDays, curlDays);
-    row("50 MiB file", oursBig, curlBig);
-    row("total", oursTotal, curlTotal);
+    if (!names.isEmpty())
+        row("365 day files", [](const Timing& t) { return t.days; });
+    row("50 MiB file", [](const Timing& t) { return t.big; });
+    row("total", [](const Timing& t) { return t.total(); });
     return 0;
 }
