@@ -49,7 +49,8 @@ fi
 unset VELORA_NETNS_INSIDE
 PREFIX="${CONSOLE#*/}"
 ip link set lo up
-if ! ip link add velora0 type veth peer name velora1; then
+# The peer is made first, so the console side is the first interface offered.
+if ! ip link add velora1 type veth peer name velora0; then
     echo "netns-run: cannot create a veth pair in the namespace" >&2
     exit 77
 fi

@@ -53,7 +53,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 
 "$ROOT/scripts/deps.sh"
-"$ROOT/scripts/build.sh" "$BUILD"
+"$ROOT/scripts/build.sh" "$BUILD" VeloraDataControl plantsim
 set +e
 BUILD_DIR="$BUILD" "$ROOT/scripts/netns-run.sh" -- "$ROOT/scripts/run.sh" --in-namespace
 rc=$?

@@ -1,5 +1,7 @@
 #include "boardmodel.h"
 
+#include <QtEndian>
+
 #include "simlog.h"
 
 #include <QtMath>
@@ -185,10 +187,12 @@ void BoardModel::update(const QDateTime& now)
     temperature += (target - temperature) * 0.05;
 
     if (cfg.kind == BoardKind::StringBox) {
-        // Eight string currents in 0.01 A, from the plant's irradiance.
+        // Eight string currents in 0.1 A, from the plant's irradiance. The
+        // board keeps this block low byte first within each register, unlike
+        // the rest of the map.
         const double irr = qMax(0.0, qSin(M_PI * (hour - kSunrise) / kDayLength));
         for (int i = 0; i < 8; ++i)
-            regs[kStringBox + i] = quint16(irr * (780 + 10 * i));
+            regs[kStringBox + i] = qbswap(quint16(irr * (78 + 3 * i)));
         regs[kMeasures] = quint16(temperature * 10);
         return;
     }
