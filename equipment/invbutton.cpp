@@ -301,12 +301,11 @@ void InvButton::UpdateValues()
     theVnc->setToolTip(TileTexts::vncToolTip(vnc));
     theVnc->setVisible(vnc);
     instantPowerForPlant = power;
-    if (nominalPower != 0.0) {
-        const TileTexts::BarValue bar = TileTexts::barPercent(power, nominalPower, kvpac);
-        theValueOfBar->setText(bar.label);
-        thePowerBar->setValue(bar.value);
-        thePowerBar->setStyleSheet(PowerBarStyle);
-    }
+    // With no nominal power or rating the bar reads 0 and "---%", never inf or nan.
+    const TileTexts::BarValue bar = TileTexts::barPercent(power, nominalPower, kvpac);
+    theValueOfBar->setText(bar.label);
+    thePowerBar->setValue(bar.value);
+    thePowerBar->setStyleSheet(PowerBarStyle);
     const int state = rec.state();
     inAlarm = TileTexts::isAlarmState(state);
     Stamp->setPixmap(QPixmap(TileTexts::stampImage(state)));

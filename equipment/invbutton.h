@@ -10,6 +10,7 @@
 #include "querytable.h"
 #include "registerblocks.h"
 #include "storagepaths.h"
+#include "totalslog.h"
 
 #include <QAbstractSocket>
 #include <QDateTime>
@@ -242,6 +243,7 @@ private:
     bool addressedByIp = true;
     QString storageRoot;
     StoragePaths storage;
+    mutable MonthlyEnergyCache monthlyEnergy; // from the year's totals log
     QSettings* settings = nullptr;
     QHostAddress hostAddress;
     int tcpPort = 502;

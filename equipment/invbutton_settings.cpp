@@ -1,6 +1,8 @@
 // The tile's identity and its per-equipment settings file.
 #include "invbutton.h"
 
+#include <QDate>
+
 #include "dialogfault.h"
 #include "invlog.h"
 #include "plantlists.h"
@@ -161,6 +163,7 @@ void InvButton::BuildStorage()
         return;
     storage = StoragePaths(storageRoot, addressText, tcpPort, plant);
     storage.create();
+    monthlyEnergy.fill(storage.storageFolder(), QDate::currentDate().year());
 }
 
 QString InvButton::getTheStoragePath() const

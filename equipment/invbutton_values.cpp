@@ -77,9 +77,9 @@ void InvButton::setTheTotalEnergy(double kwh)
 {
     totalEnergy = kwh;
 }
-double InvButton::getMonthlyEnergy(unsigned int, unsigned int) const
+double InvButton::getMonthlyEnergy(unsigned int year, unsigned int month) const
 {
-    return 0.0;
+    return monthlyEnergy.energy(storage.storageFolder(), year, month);
 }
 bool InvButton::theInvIsInAlarm() const
 {

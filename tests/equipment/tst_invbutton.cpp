@@ -5,6 +5,9 @@
 #include "invbutton.h"
 #include "testsupport.h"
 
+#include "storagepaths.h"
+#include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -35,6 +38,25 @@ class TestInvButton : public QObject
 {
     Q_OBJECT
 private slots:
+    void monthlyEnergyFromTheTotalsLog()
+    {
+        testsupport::SandboxSettings sandbox;
+        const QString root = sandbox.path() + "/";
+        const int year = QDate::currentDate().year();
+        const QString folder = StoragePaths::storageFolderFor(root, "127.0.0.1", 1502, "Home");
+        QVERIFY(QDir().mkpath(folder));
+        QFile totals(folder + "/" + StoragePaths::totalsLogName(year));
+        QVERIFY(totals.open(QIODevice::WriteOnly));
+        totals.write(QString("%1-03-01;10.5\n%1-03-02;4.5\n%1-04-01;7\n").arg(year).toUtf8());
+        totals.close();
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "Roof", "NO_DNS_NAME", "1.5.0", 1502, 0, "Home");
+        tile.setTheStoragePath(root);
+        QCOMPARE(tile.getMonthlyEnergy(year, 3), 15.0);
+        QCOMPARE(tile.getMonthlyEnergy(year, 4), 7.0);
+        QCOMPARE(tile.getMonthlyEnergy(year, 5), 0.0);
+    }
+
     void firstStartCreatesTheSettingsFile()
     {
         testsupport::SandboxSettings sandbox;
