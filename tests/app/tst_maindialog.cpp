@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkInterface>
 #include <QPushButton>
 #include <QtTest>
 
@@ -57,6 +58,15 @@ class TestMainDialog : public QObject
     std::unique_ptr<testsupport::SandboxSettings> sandbox;
 
 private slots:
+    void initTestCase()
+    {
+        // The plant "LOCAL" broadcasts: never outside a namespace of our own.
+        for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
+            if (!(ni.flags() & QNetworkInterface::IsLoopBack))
+                QFAIL(
+                    qPrintable("interface " + ni.name() + " present; run through scripts/in-empty-netns.sh"));
+    }
+
     void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
 
     void startsWithFirstUseAndOneSettingsFile()
@@ -313,6 +323,35 @@ private slots:
         QTest::mouseClick(d->findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
         w.BackgroundActivity();
         QVERIFY(!w.addManuallyDialog());
+    }
+
+    void deletionWaitsForTheEndOfAScan()
+    {
+        storeEquipments({"127.0.0.91-502-Farm", "127.0.0.92-502-Farm"});
+        MainDialog w;
+        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        QCOMPARE(w.tiles().size(), 2);
+        InvButton* doomed = w.tiles()[0];
+        doomed->DeleteButton();
+        w.setScanning(true);
+        w.BackgroundActivity();
+        QCOMPARE(w.tiles().size(), 2);
+        w.setScanning(false);
+        w.BackgroundActivity();
+        QCOMPARE(w.equipmentKeys().toList(), QStringList{"127.0.0.92-502-Farm"});
+        QCOMPARE(w.tiles().size(), 1);
+        QCOMPARE(storedValue("/app/Inverters/InvList").toString(), QString("127.0.0.92-502-Farm,"));
+        QCOMPARE(storedValue("/app/Inverters/InvListNames").toString(), QString("Inv1,"));
+    }
+
+    void failingBroadcastShowsItsFaultCode()
+    {
+        // Only loopback exists here: an interface address that has gone
+        // cannot be bound, and the broadcast finds no route.
+        MainDialog w;
+        w.CompleteFirstUse("eth9", "192.0.2.77", {"LOCAL"}, "LOCAL");
+        QTRY_VERIFY_WITH_TIMEOUT(w.faultDialog(), 5000);
+        QVERIFY(w.faultDialog()->code().startsWith("mad - 2246 ("));
     }
 
     void faultDialogExitsWithStatusOne()
