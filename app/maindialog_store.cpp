@@ -157,7 +157,10 @@ void MainDialog::RemoveEquipment(int tileIndex)
     }
     Tiles.removeAt(tileIndex);
     grid->removeWidget(tile);
-    delete tile;
+    tile->hide();
+    // The store's writes process pending events, so one of the tile's own
+    // slots may still be on the stack: let the event loop destroy it.
+    tile->deleteLater();
     ReBuildObjectsTableFromList();
 }
 
