@@ -11,6 +11,7 @@
 namespace {
 
 const int MaxListLineLength = 8192;
+const int ChunkSize = 256 * 1024;
 
 bool hasLineBreakOrNul(const QString& s)
 {
@@ -145,8 +146,9 @@ void FtpClient::scheduleStart()
 
 void FtpClient::startNext()
 {
-    // After an ABOR the stale replies must be read before anything new is sent.
-    if (m_running || m_queue.isEmpty() || m_discardReplies > 0)
+    // After an ABOR the stale replies must be read before anything new is
+    // sent; a close does not wait for them (a server may never send them all).
+    if (m_running || m_queue.isEmpty() || (m_discardReplies > 0 && m_queue.first().command != Close))
         return;
     m_running = true;
     m_error = NoError;
@@ -175,7 +177,7 @@ void FtpClient::startNext()
         return;
     }
     if (c.command == Close) {
-        if (!isControlConnected()) {
+        if (!isControlConnected() || m_discardReplies > 0) {
             closeControl();
             setState(Unconnected);
             if (self)
@@ -345,6 +347,9 @@ void FtpClient::closeData()
 void FtpClient::closeControl()
 {
     const QSignalBlocker blocker(m_control);
+    // What was queued (an ABOR before a close) still goes out if it can.
+    if (m_control->state() == QAbstractSocket::ConnectedState)
+        m_control->flush();
     m_control->abort();
     m_replies.reset();
     m_awaitingReply = false;
@@ -705,12 +710,9 @@ void FtpClient::onDataReadyRead()
 {
     if (!m_data || m_step != StepTransfer)
         return;
-    const QByteArray chunk = m_data->readAll();
-    if (chunk.isEmpty())
-        return;
-    const Pending& c = m_queue.first();
-    if (c.command == List) {
-        m_listLines.append(chunk);
+    const Command command = currentCommand();
+    if (command == List) {
+        m_listLines.append(m_data->readAll());
         QPointer<FtpClient> self(this);
         for (;;) {
             QByteArray line;
@@ -726,16 +728,31 @@ void FtpClient::onDataReadyRead()
                 return;
         }
     }
-    if (c.command != Get)
+    if (command != Get) {
+        m_data->readAll(); // nothing is expected on an upload's data connection
         return;
-    m_bytesDone += chunk.size();
-    if (c.device) {
-        if (c.device->write(chunk) != chunk.size()) {
-            failTransfer(tr("Writing failed: %1").arg(c.device->errorString()));
+    }
+    // Downloads pass through one buffer kept for the client's lifetime: no
+    // allocation per chunk, which is what large files are sensitive to.
+    QIODevice* device = m_queue.first().device;
+    m_chunk.resize(ChunkSize);
+    qint64 got = 0;
+    for (;;) {
+        const qint64 n = m_data->read(m_chunk.data(), m_chunk.size());
+        if (n <= 0)
+            break;
+        got += n;
+        if (!device) {
+            m_readBuffer.append(m_chunk.constData(), int(n));
+        } else if (device->write(m_chunk.constData(), n) != n) {
+            failTransfer(tr("Writing failed: %1").arg(device->errorString()));
             return;
         }
-    } else {
-        m_readBuffer.append(chunk);
+    }
+    if (got == 0)
+        return;
+    m_bytesDone += got;
+    if (!device) {
         QPointer<FtpClient> self(this);
         emit readyRead();
         if (!self || m_step != StepTransfer)

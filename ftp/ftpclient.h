@@ -202,4 +202,5 @@ private:
     bool m_replyDone = false; // 2xx reply of the transfer command seen
     bool m_dataEnded = false; // the data connection has closed
     QByteArray m_readBuffer;
+    QByteArray m_chunk; // download buffer, reused
 };

@@ -621,6 +621,30 @@ private slots:
         QVERIFY(rec.entries.isEmpty());
     }
 
+    void closeAfterAbortWithSilentServer()
+    {
+        // A server that starts a download, then never sends data nor answers
+        // ABOR: the caller's abort() and close() must still end the job.
+        FakeFtpServer fake;
+        fake.script = [&](const QByteArray& verb, const QByteArray&) {
+            if (verb == "RETR")
+                fake.send("150 Opening BINARY mode data connection.\r\n");
+            return verb == "RETR" || verb == "ABOR";
+        };
+        FtpClient ftp;
+        Recorder rec(&ftp);
+        connectAndLogin(ftp, fake.port());
+        const int getId = ftp.get("f.bin");
+        QTRY_VERIFY_WITH_TIMEOUT(fake.received.contains("RETR f.bin"), Wait);
+        ftp.abort();
+        const int closeId = ftp.close();
+        QVERIFY(rec.waitDone());
+        QCOMPARE(rec.finished.value(getId), true);
+        QCOMPARE(rec.finished.value(closeId, true), false);
+        QCOMPARE(ftp.state(), FtpClient::Unconnected);
+        QTRY_VERIFY_WITH_TIMEOUT(fake.received.contains("ABOR"), Wait);
+    }
+
     void namesWithLineBreaksAreRefused()
     {
         FakeFtpServer fake;
