@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,20 +76,53 @@ public:
         return true;
     }
 
-    bool hasLine(const QRegularExpression& re, int from = 0) const
+    int indexOf(const QRegularExpression& re, int from = 0) const
     {
         for (int i = from; i < lines.size(); ++i)
             if (re.match(lines.at(i)).hasMatch())
-                return true;
-        return false;
+                return i;
+        return -1;
     }
-
+    bool hasLine(const QRegularExpression& re, int from = 0) const { return indexOf(re, from) >= 0; }
     QString lineMatching(const QRegularExpression& re, int from = 0) const
     {
-        for (int i = from; i < lines.size(); ++i)
-            if (re.match(lines.at(i)).hasMatch())
-                return lines.at(i);
-        return QString();
+        return lines.value(indexOf(re, from));
+    }
+
+    // Sends a control command; true when its answer is OK.
+    bool command(const QString& line)
+    {
+        const int from = lines.size();
+        send(line);
+        return waitForLine(QRegularExpression("^(OK|ERR)"), from) &&
+               lineMatching(QRegularExpression("^(OK|ERR)"), from).startsWith("OK");
+    }
+
+    // Waits until everything printed before this call has been read ("list"
+    // is answered after everything logged before it).
+    bool barrier()
+    {
+        const int from = lines.size();
+        send("list");
+        return waitForLine(QRegularExpression("^READY"), from);
+    }
+
+    // Requests one board logged since the last clearRequests(), as
+    // "fc=3 reg=79 count=32" (values left out).
+    QStringList requests(const QString& id) const
+    {
+        QStringList out;
+        for (int i = requestsFrom.value(id); i < lines.size(); ++i) {
+            const QStringList w = lines.at(i).split(' ');
+            if (w.value(0) == "REQ" && w.value(1) == id)
+                out << w.mid(2, 3).join(' ');
+        }
+        return out;
+    }
+    void clearRequests(const QString& id) { requestsFrom[id] = lines.size(); }
+    QStringList linesStartingWith(const QString& prefix) const
+    {
+        return lines.filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
     }
 
     int lineCount() const { return lines.size(); }
@@ -108,34 +142,24 @@ private:
         }
     }
 
+    // "BOARD <id> addr=... modbus=... ftp=... discovery=... config=... mac=..."
     void parseBoard(const QString& line)
     {
         if (!line.startsWith("BOARD "))
             return;
-        const QStringList parts = line.split(' ');
-        SimBoard b;
-        for (const QString& p : parts) {
-            const QString key = p.section('=', 0, 0), value = p.section('=', 1);
-            if (key == "addr")
-                b.address = value;
-            else if (key == "modbus")
-                b.modbus = quint16(value.toUInt());
-            else if (key == "ftp")
-                b.ftp = quint16(value.toUInt());
-            else if (key == "discovery")
-                b.discovery = quint16(value.toUInt());
-            else if (key == "config")
-                b.config = quint16(value.toUInt());
-            else if (key == "mac")
-                b.mac = value;
-        }
-        boards.insert(parts.value(1), b);
+        QHash<QString, QString> v;
+        for (const QString& p : line.split(' '))
+            v.insert(p.section('=', 0, 0), p.section('=', 1));
+        const auto port = [&](const char* key) { return quint16(v.value(key).toUInt()); };
+        boards.insert(line.section(' ', 1, 1), SimBoard{v.value("addr"), port("modbus"), port("ftp"),
+                                                        port("discovery"), port("config"), v.value("mac")});
     }
 
     QProcess proc;
     QByteArray buffer;
     QStringList lines;
     QMap<QString, SimBoard> boards;
+    QHash<QString, int> requestsFrom;
 };
 
 // Runs an external tool to completion and returns its standard output.
@@ -154,6 +178,31 @@ inline QByteArray runTool(const QString& program, const QStringList& args, int* 
     if (exitCode)
         *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return p.readAllStandardOutput();
+}
+
+// One raw Modbus TCP exchange on a fresh connection: the reply once it has at
+// least minSize bytes, or what came before the wait ran out.
+inline QByteArray modbusExchange(const QString& host, quint16 port, const QByteArray& request, int minSize)
+{
+    QTcpSocket s;
+    QSignalSpy connected(&s, &QTcpSocket::connected);
+    s.connectToHost(host, port);
+    if (s.state() != QAbstractSocket::ConnectedState && !connected.wait(5000))
+        return QByteArray();
+    QSignalSpy ready(&s, &QTcpSocket::readyRead);
+    s.write(request);
+    QByteArray reply;
+    while ((reply += s.readAll()).size() < minSize && ready.wait(5000)) {
+    }
+    return reply;
+}
+
+// The discovery (16) or configuration (17) request of the console.
+inline QByteArray discoveryRequest(quint8 command)
+{
+    QByteArray r = QByteArray::fromHex("10000100000001001600000000000000") + "**0100";
+    r[0] = char(command);
+    return r;
 }
 
 // Reads holding registers with mbpoll (the Modbus client from Debian), unit

@@ -3,8 +3,6 @@
 
 #include "plantsimprocess.h"
 
-#include <QTcpSocket>
-
 #include <unistd.h>
 
 namespace {
@@ -12,17 +10,7 @@ namespace {
 // Reads the version register over a raw Modbus TCP exchange.
 int readVersion(const QString& address, quint16 port)
 {
-    QTcpSocket s;
-    s.connectToHost(address, port);
-    QSignalSpy connected(&s, &QTcpSocket::connected);
-    if (s.state() != QAbstractSocket::ConnectedState && !connected.wait(5000))
-        return -1;
-    s.write(QByteArray::fromHex("000100000006ff0300800001"));
-    QSignalSpy ready(&s, &QTcpSocket::readyRead);
-    while (s.bytesAvailable() < 11)
-        if (!ready.wait(5000))
-            return -1;
-    const QByteArray r = s.readAll();
+    const QByteArray r = modbusExchange(address, port, QByteArray::fromHex("000100000006ff0300800001"), 11);
     return r.size() == 11 ? (quint8(r.at(9)) << 8 | quint8(r.at(10))) : -1;
 }
 

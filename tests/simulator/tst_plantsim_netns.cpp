@@ -23,8 +23,7 @@ class TestPlantsimNetns : public QObject
 private:
     QByteArray inNamespace(const QStringList& command, int* rc)
     {
-        const QByteArray out = runTool(script(), QStringList{"--"} + command, rc, 60000);
-        return out;
+        return runTool(script(), QStringList{"--"} + command, rc, 60000);
     }
 
 private slots:

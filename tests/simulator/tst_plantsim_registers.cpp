@@ -4,11 +4,6 @@
 
 #include "plantsimprocess.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-
 class TestPlantsimRegisters : public QObject
 {
     Q_OBJECT
@@ -27,10 +22,9 @@ private slots:
             QSKIP("mbpoll is not installed");
         auto board = [](const QString& id, const QString& kind, int fw, int phases, int power,
                         const QString& result) {
-            return QJsonObject{
-                {"id", id},         {"kind", kind},          {"firmware", fw},       {"name", id},
-                {"phases", phases}, {"nominalPower", power}, {"resultWord", result}, {"address", "127.0.0.1"},
-                {"modbusPort", 0}};
+            QJsonObject b = loopbackBoard(id, kind, fw, phases, power);
+            b["resultWord"] = result;
+            return b;
         };
         QJsonObject alarmed = board("alarmed", "inverter", 133, 3, 6000, "0x0F32");
         alarmed["state"] = 5;
@@ -38,14 +32,9 @@ private slots:
         alarmed["statusBits"] = QJsonArray{7, 9};
         boards = {board("three", "inverter", 122, 3, 10000, "0x0F32"),
                   board("single", "inverter", 150, 1, 3000, "0x0132"),
-                  board("zeta", "zeta", 133, 3, 50000, "0x0232"), alarmed};
-        const QString path = dir.filePath("plant.json");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(QJsonObject{{"boards", boards}}).toJson());
-        f.close();
-        QVERIFY2(sim.start({"--scenario", path, "--no-ftp", "--no-udp", "--update-ms", "100",
-                            "--control-port", "0"}),
+                  board("zeta", "zeta", 133, 3, 250000, "0x0232"), alarmed};
+        QVERIFY2(sim.start({"--scenario", writeScenario(dir, boards), "--no-ftp", "--no-udp", "--update-ms",
+                            "100", "--control-port", "0"}),
                  "plantsim did not print READY");
     }
 
@@ -126,7 +115,7 @@ private slots:
         QVERIFY(mbpollWrite(port, 140, params));
         QCOMPARE(mbpollRead(port, 140, 8), params);
         QVERIFY(mbpollWrite(port, 112, {50}));
-        const quint16 expected = quint16(cfg(id).value("resultWord").toString().toUInt(nullptr, 16));
+        const quint16 expected = quint16(boardJson(id).value("resultWord").toString().toUInt(nullptr, 16));
         QCOMPARE(mbpollRead(port, 116, 1).value(0), expected);
         QVERIFY(sim.waitForLine(
             QRegularExpression(
@@ -190,19 +179,11 @@ private slots:
     {
         // The 204 daily samples come in one reply of 417 bytes, beyond the
         // usual register limit that mbpoll keeps to: checked on a raw socket.
-        QTcpSocket s;
-        s.connectToHost("127.0.0.1", sim.board("zeta").modbus);
-        QVERIFY(s.waitForConnected(5000));
-        const QByteArray req = QByteArray::fromHex("000100000006ff0301f400cc");
-        s.write(req);
-        QByteArray reply;
-        QTRY_VERIFY((reply += s.readAll()).size() >= 417);
+        const QByteArray reply = modbusExchange("127.0.0.1", sim.board("zeta").modbus,
+                                                QByteArray::fromHex("000100000006ff0301f400cc"), 417);
         QCOMPARE(reply.size(), 417);
         QCOMPARE(quint8(reply.at(7)), quint8(3));
     }
-
-private:
-    QJsonObject cfg(const QString& id) const { return boardJson(id); }
 };
 
 QTEST_GUILESS_MAIN(TestPlantsimRegisters)
