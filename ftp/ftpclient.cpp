@@ -24,6 +24,8 @@ FtpClient::FtpClient(QObject* parent)
     : QObject(parent), m_control(new QTcpSocket(this)), m_listLines(MaxListLineLength),
       m_errorString(tr("Unknown error"))
 {
+    // Entries may also travel through queued connections.
+    qRegisterMetaType<FtpEntry>("FtpEntry");
     connect(m_control, &QTcpSocket::hostFound, this, &FtpClient::onControlHostFound);
     connect(m_control, &QTcpSocket::connected, this, &FtpClient::onControlConnected);
     connect(m_control, &QTcpSocket::readyRead, this, &FtpClient::onControlReadyRead);
