@@ -78,6 +78,8 @@ public:
     int login(const QString& user = QString(), const QString& password = QString());
     int cd(const QString& dir);
     // Emits listInfo() once per entry; an empty dir lists the current folder.
+    // Entries whose name is not a plain file name ("/", "\\", NUL, CR, LF,
+    // "." or "..", a drive prefix, over 255 bytes) are skipped, never emitted.
     int list(const QString& dir = QString());
     // Writes the file into dev (opened write-only when not yet open); without
     // a device the data is kept for read()/readAll() and readyRead() is emitted.
@@ -85,8 +87,10 @@ public:
     int put(const QByteArray& data, const QString& file, TransferType type = Binary);
     // Sends QUIT and drops the connection.
     int close();
-    // Stops the running command (ABOR for a transfer, the data connection is
-    // dropped), finishes it with an error and clears the queue.
+    // Stops the running command: ABOR to the server, the data connection
+    // dropped, the queue cleared. The command then finishes with the error
+    // "Aborted" from the event loop, never inside this call. Commands queued
+    // afterwards wait for the server's answers to the ABOR; close() does not.
     void abort();
 
     int currentId() const;
