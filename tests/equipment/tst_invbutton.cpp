@@ -32,6 +32,15 @@ QString statusText(InvButton& t)
 {
     return t.findChild<QLabel*>("Disconnected_Label")->text();
 }
+
+// A refused port whose settings file already holds the value, as after an earlier run.
+quint16 presetPort(const char* key, const QVariant& value)
+{
+    const quint16 port = closedPort();
+    QScopedPointer<QSettings>(equipmentSettings(QString("127.0.0.1-%1-Home").arg(port)))
+        ->setValue(key, value);
+    return port;
+}
 } // namespace
 
 class TestInvButton : public QObject
@@ -71,14 +80,14 @@ private slots:
         QScopedPointer<QSettings> s(equipmentSettings(tile.GetIp()));
         QVERIFY(QFile::exists(s->fileName()));
         QVERIFY(s->fileName().startsWith(sandbox.path()));
-        const QStringList keys = {"inv/LastSync", "inv/IsExcluded", "inv/IsZETA", "inv/IsTPX", "inv/DnsName"};
-        for (const QString& k : keys)
-            QVERIFY2(s->contains(k), qPrintable(k));
-        QCOMPARE(s->value("inv/LastSync").toString(), QString());
-        QCOMPARE(s->value("inv/IsExcluded").toBool(), false);
-        QCOMPARE(s->value("inv/IsZETA").toBool(), false);
-        QCOMPARE(s->value("inv/IsTPX").toBool(), false);
-        QCOMPARE(s->value("inv/DnsName").toString(), QString("NO_DNS_NAME"));
+        // Every key is written, with its first-start value.
+        const QList<QPair<QString, QVariant>> keys = {{"inv/LastSync", ""},
+                                                      {"inv/IsExcluded", false},
+                                                      {"inv/IsZETA", false},
+                                                      {"inv/IsTPX", false},
+                                                      {"inv/DnsName", "NO_DNS_NAME"}};
+        for (const auto& k : keys)
+            QCOMPARE(s->value(k.first, "missing").toString(), k.second.toString());
     }
 
     void identity_data()
@@ -130,7 +139,6 @@ private slots:
             QCOMPARE(exclude->text(), QString("E"));
             tile.ExcludeButton();
             QCOMPARE(exclude->text(), QString("R"));
-            QCOMPARE(exclude->toolTip(), QString("Include"));
             QVERIFY(!tile.getTheEnabledButtonsFlag());
             QVERIFY(!tile.findChild<QPushButton*>("ButtonMeasures")->isEnabled());
         }
@@ -141,7 +149,6 @@ private slots:
         QCOMPARE(exclude->text(), QString("R"));
         again.ExcludeButton();
         QCOMPARE(exclude->text(), QString("E"));
-        QCOMPARE(exclude->toolTip(), QString("Exclude"));
         QVERIFY(again.getTheEnabledButtonsFlag());
         QScopedPointer<QSettings> s(equipmentSettings(again.GetIp()));
         QCOMPARE(s->value("inv/IsExcluded").toBool(), false);
@@ -161,12 +168,7 @@ private slots:
         QFETCH(bool, zeta);
         QFETCH(QString, version);
         testsupport::SandboxSettings sandbox;
-        const quint16 port = closedPort();
-        const QString key = QString("127.0.0.1-%1-Home").arg(port);
-        {
-            QScopedPointer<QSettings> s(equipmentSettings(key));
-            s->setValue("/inv/IsZETA", zeta);
-        }
+        const quint16 port = presetPort("/inv/IsZETA", zeta);
         InvButton tile;
         tile.SetInvInfo("127.0.0.1", "Z", "NO_DNS_NAME", version, port, 0, "Home");
         QCOMPARE(tile.getTheInvIsZETA(), zeta);
@@ -199,11 +201,7 @@ private slots:
     void tpxStartsAtBlockA()
     {
         testsupport::SandboxSettings sandbox;
-        const quint16 port = closedPort();
-        {
-            QScopedPointer<QSettings> s(equipmentSettings(QString("127.0.0.1-%1-Home").arg(port)));
-            s->setValue("/inv/IsTPX", true);
-        }
+        const quint16 port = presetPort("/inv/IsTPX", true);
         InvButton tile;
         tile.SetInvInfo("127.0.0.1", "T", "NO_DNS_NAME", "1.0.0", port, 0, "Home");
         QVERIFY(tile.getTheInvIsTPX());
@@ -231,23 +229,19 @@ private slots:
     void versionFlagsAndUpdateTooltip_data()
     {
         QTest::addColumn<int>("version");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("tooltip");
-        QTest::newRow("110 legacy") << 110 << true;
-        QTest::newRow("133") << 133 << false;
+        QTest::newRow("110 legacy") << 110 << "1.1.0" << true;
+        QTest::newRow("133") << 133 << "1.3.3" << false;
     }
     void versionFlagsAndUpdateTooltip()
     {
         QFETCH(int, version);
         InvButton tile;
         tile.StoreVersion(static_cast<short>(version));
-        int maj = 0, med = 0, min = 0;
-        InvButton::GetMajMedMinFromVersion(static_cast<short>(version), &maj, &med, &min);
-        QCOMPARE(tile.getTheVersionText(), QString("%1.%2.%3").arg(maj).arg(med).arg(min));
+        QTEST(tile.getTheVersionText(), "text");
         const QString tip = tile.findChild<QPushButton*>("ButtonUpdate")->toolTip();
-        QFETCH(bool, tooltip);
-        QCOMPARE(tip ==
-                     "The update function is enabled from 1.2.3\n software version. Please update manually.",
-                 tooltip);
+        QTEST(tip.contains("Please update manually."), "tooltip");
     }
 
     void writeWithoutSocketShowsTheFault()
@@ -272,15 +266,9 @@ private slots:
     void tileWidgets()
     {
         InvButton tile;
-        QCOMPARE(tile.size(), QSize(350, 170));
         QCOMPARE(tile.title(), QString("---"));
         QVERIFY(tile.isHidden());
-        const QList<QLabel*> values = tile.findChildren<QLabel*>("theInstantPower");
-        QCOMPARE(values.size(), 2);
-        QCOMPARE(values[0]->text(), QString("P = ----"));
-        QCOMPARE(values[1]->text(), QString("E = ----"));
         QVERIFY(!tile.findChild<QPushButton*>("ButtonCancel")->isEnabled());
-        QCOMPARE(tile.findChild<QPushButton*>("ButtonUpdate")->toolTip(), QString("Update software"));
         QCOMPARE(tile.InstantPowerForPlant(), 0.0);
         testsupport::saveGrab(&tile, "invbutton-initial");
     }

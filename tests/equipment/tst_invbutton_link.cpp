@@ -3,7 +3,7 @@
 // parameter writes and the clock setting. The cycle is driven tick by tick
 // (poll timer stopped, SendQuery() called, the reply awaited).
 #include "invbutton.h"
-#include "plantsimprocess.h"
+#include "simulator/plantsimprocess.h"
 #include "testsupport.h"
 #include "tiletexts.h"
 
@@ -28,13 +28,12 @@ QString statusText(InvButton& t)
     return t.findChild<QLabel*>("Disconnected_Label")->text();
 }
 
-QStringList reads(const QStringList& spec)
+// "79/32 128/1" as the request log shows them.
+QStringList reads(const QString& spec)
 {
     QStringList out;
-    for (const QString& s : spec) {
-        const QStringList rc = s.split('/');
-        out << QString("fc=3 reg=%1 count=%2").arg(rc[0], rc[1]);
-    }
+    for (const QString& s : spec.split(' '))
+        out << QString("fc=3 reg=%1 count=%2").arg(s.section('/', 0, 0), s.section('/', 1));
     return out;
 }
 } // namespace
@@ -44,11 +43,12 @@ class TestInvButtonLink : public QObject
     Q_OBJECT
     std::unique_ptr<testsupport::SandboxSettings> sandbox;
     std::unique_ptr<PlantSimProcess> sim;
+    QTemporaryDir dir;
 
     std::unique_ptr<InvButton> connectTile(const QString& id, const QString& version, bool zeta = false,
                                            bool tpx = false)
     {
-        const quint16 port = sim->modbusPort(id);
+        const quint16 port = sim->board(id).modbus;
         {
             QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
                         QString("127.0.0.1-%1-Sim").arg(port));
@@ -101,7 +101,8 @@ private slots:
             board("tpx", "tpx", 150),
             board("drop", "inverter", 150),
         };
-        QVERIFY(sim->start(boards));
+        QVERIFY(sim->start({"--scenario", writeScenario(dir, boards), "--loopback", "--no-ftp", "--no-udp",
+                            "--update-ms", "200"}));
     }
 
     void cleanupTestCase() { sim.reset(); }
@@ -113,27 +114,23 @@ private slots:
         QTest::addColumn<bool>("zeta");
         QTest::addColumn<bool>("tpx");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("inverter") << "inv"
-                                  << "1.5.0" << false << false
-                                  << reads({"79/32", "128/1", "800/71", "500/204", "10/42", "6/3", "1000/10",
-                                            "10/42", "200/3", "6/3", "1000/10", "10/42"});
-        QTest::newRow("legacy inverter")
-            << "leg"
-            << "1.2.2" << false << false << reads({"79/32", "128/1", "10/31", "6/2", "10/31", "6/2"});
-        QTest::newRow("zeta 1.0.0") << "zeta"
-                                    << "1.0.0" << true << false
-                                    << reads({"79/32", "128/1", "800/71", "500/204", "10/31", "6/2", "10/31",
-                                              "6/2"});
-        QTest::newRow("zeta 1.5.0") << "zeta2"
-                                    << "1.5.0" << true << false
-                                    << reads({"79/32", "128/1", "800/111", "500/204", "10/42", "6/3",
-                                              "1000/10", "10/42", "200/3", "6/3"});
-        QTest::newRow("string box") << "sb"
-                                    << "SB_1.3.0" << false << false
-                                    << reads({"20/8", "20/8", "20/8", "20/8"});
-        QTest::newRow("tpx") << "tpx"
-                             << "1.5.0" << false << true
-                             << reads({"0/4", "11/75", "120/9", "0/4", "11/75", "120/9"});
+        const struct
+        {
+            const char *row, *id, *version;
+            bool zeta, tpx;
+            const char* reads;
+        } rows[] = {
+            {"inverter", "inv", "1.5.0", false, false,
+             "79/32 128/1 800/71 500/204 10/42 6/3 1000/10 10/42 200/3 6/3 1000/10 10/42"},
+            {"legacy inverter", "leg", "1.2.2", false, false, "79/32 128/1 10/31 6/2 10/31 6/2"},
+            {"zeta 1.0.0", "zeta", "1.0.0", true, false, "79/32 128/1 800/71 500/204 10/31 6/2 10/31 6/2"},
+            {"zeta 1.5.0", "zeta2", "1.5.0", true, false,
+             "79/32 128/1 800/111 500/204 10/42 6/3 1000/10 10/42 200/3 6/3"},
+            {"string box", "sb", "SB_1.3.0", false, false, "20/8 20/8 20/8 20/8"},
+            {"tpx", "tpx", "1.5.0", false, true, "0/4 11/75 120/9 0/4 11/75 120/9"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.row) << QString(r.id) << QString(r.version) << r.zeta << r.tpx << reads(r.reads);
     }
     void kindSequences()
     {
@@ -347,31 +344,24 @@ private slots:
         const QStringList r = sim->requests("inv");
         const int status = r.indexOf("fc=3 reg=6 count=3");
         QVERIFY(status >= 0);
-        QCOMPARE(r.mid(status + 1, 3), reads({"800/71", "500/204", "10/42"}));
+        QCOMPARE(r.mid(status + 1, 3), reads("800/71 500/204 10/42"));
     }
 
     void parameterWrite_data()
     {
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("version");
         QTest::addColumn<int>("word");
         QTest::addColumn<int>("code");
-        const QList<QPair<int, int>> results = {{0x0032, 6}, {0x0132, 1}, {0x0232, 5}, {0x0432, 7},
-                                                {0x0F32, 2}, {0x8032, 4}, {0x0034, -1}};
-        for (const auto& r : results)
-            QTest::addRow("current 0x%04x", r.first) << "inv"
-                                                     << "1.5.0" << r.first << r.second;
-        QTest::addRow("legacy 0x0f32") << "leg"
-                                       << "1.2.2" << 0x0F32 << 2;
-        QTest::addRow("legacy 0x0034") << "leg"
-                                       << "1.2.2" << 0x0034 << -1;
+        // One result word each way: every word's meaning is checked on the decoder alone.
+        QTest::addRow("current ok") << "inv" << 0x0F32 << 2;
+        QTest::addRow("current unknown") << "inv" << 0x0034 << -1;
+        QTest::addRow("legacy ok") << "leg" << 0x0F32 << 2;
     }
     void parameterWrite()
     {
         QFETCH(QString, id);
-        QFETCH(QString, version);
         QFETCH(int, word);
-        auto tile = connectTile(id, version);
+        auto tile = connectTile(id, id == "leg" ? "1.2.2" : "1.5.0");
         QVERIFY(tile);
         QVERIFY(ticks(*tile, 3));
         QVERIFY(sim->command(QString("set %1 result %2").arg(id).arg(word)));
@@ -400,7 +390,8 @@ private slots:
         expected << "fc=6 reg=112 count=1"
                  << "fc=3 reg=116 count=1";
         QCOMPARE(sim->requests(id), expected);
-        const QStringList written = sim->lines(QString("REQ %1 fc=%2 reg=14").arg(id).arg(legacy ? 6 : 16));
+        const QStringList written =
+            sim->linesStartingWith(QString("REQ %1 fc=%2 reg=14").arg(id).arg(legacy ? 6 : 16));
         QVERIFY(!written.isEmpty());
         if (legacy)
             QVERIFY(written.last().endsWith("values=65535")); // word 6 of the block
@@ -427,7 +418,7 @@ private slots:
         QCOMPARE(tile->getTheQueryStatus(), before);
         QVERIFY(sim->barrier());
         QCOMPARE(sim->requests("inv"), QStringList{"fc=16 reg=160 count=6"});
-        const QStringList clock = sim->lines("CLOCK inv ");
+        const QStringList clock = sim->linesStartingWith("CLOCK inv ");
         QVERIFY(!clock.isEmpty());
         QCOMPARE(clock.last().mid(10, 10), QDate::currentDate().toString("yyyy-MM-dd"));
         // The next one comes twelve slow ticks later.

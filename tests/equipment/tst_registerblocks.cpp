@@ -63,7 +63,6 @@ private slots:
     void nominalPower()
     {
         QFETCH(QByteArray, chars);
-        QFETCH(double, watts);
         EquipmentRecords rec;
         QByteArray reply = readReply(QVector<quint16>(32, 0));
         reply[9] = 0;
@@ -71,7 +70,7 @@ private slots:
         reply.replace(11, 6, chars);
         receive(rec, reply);
         rec.storeIdentity();
-        QCOMPARE(nominalPowerFromIdentity(rec.identity), watts);
+        QTEST(nominalPowerFromIdentity(rec.identity), "watts");
         // Identity kept in wire order: the phase pair reads 0x3300 little-endian.
         QCOMPARE(rec.identity[1], static_cast<unsigned char>('3'));
     }
@@ -97,12 +96,11 @@ private slots:
     void version()
     {
         QFETCH(int, version);
-        QFETCH(QString, text);
         const auto v = static_cast<short>(version);
         int maj = -1, med = -1, min = -1;
         splitVersion(v, &maj, &med, &min);
         QCOMPARE(maj * 100 + med * 10 + min, version);
-        QCOMPARE(versionText(v), text);
+        QTEST(versionText(v), "text");
         ProtocolFlags f;
         f.applyVersion(v);
         QTEST(f.legacy, "legacy");
@@ -139,7 +137,7 @@ private slots:
         EquipmentRecords rec;
         QVector<quint16> w(42, 0);
         w[0] = 456;
-        w[14] = 1;
+        w[14] = 0xFFFF; // unsigned: 655350 W
         w[15] = 2;
         w[16] = 3;
         w[20] = 0x0001;
@@ -149,7 +147,7 @@ private slots:
         w[39] = 0;
         receive(rec, readReply(w));
         rec.storeMeasures(133);
-        QCOMPARE(instantPower(rec.measures), 60.0);
+        QCOMPARE(instantPower(rec.measures), 655400.0);
         QCOMPARE(dailyEnergy(rec.measures), 65536L);
         QCOMPARE(totalEnergy(rec.measures), 65538 / 10.0);
         QCOMPARE(rec.measures[0], quint16(456));
@@ -159,13 +157,6 @@ private slots:
         receive(rec, readReply(w));
         rec.storeMeasures(133);
         QCOMPARE(totalEnergy(rec.measures), -1.0);
-    }
-
-    void instantPowerWordsAreUnsigned()
-    {
-        unsigned short m[MeasuresWords] = {};
-        m[14] = 0xFFFF;
-        QCOMPARE(instantPower(m), 655350.0);
     }
 
     void shortMeasuresReplyZeroesTheTail_data()
@@ -361,8 +352,9 @@ private slots:
         const QByteArray f = modbusframes::timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9)));
         QCOMPARE(f.toHex(' '), QByteArray("00 01 00 00 00 13 ff 10 00 a0 00 06 0c "
                                           "00 1a 00 03 00 05 00 0e 00 03 00 09"));
-        const QByteArray old = modbusframes::timeSyncRequest(QDateTime(QDate(1999, 12, 31), QTime(0, 0)));
-        QCOMPARE(quint8(old[14]), quint8(1999 & 0xFF));
+        // Up to 2000 the year's low byte is sent as it is.
+        QCOMPARE(quint8(modbusframes::timeSyncRequest(QDateTime(QDate(1999, 12, 31), QTime(0, 0)))[14]),
+                 quint8(0xCF));
     }
 };
 
