@@ -305,10 +305,16 @@ void InvButton::UpdateValues()
     const TileTexts::BarValue bar = TileTexts::barPercent(power, nominalPower, kvpac);
     theValueOfBar->setText(bar.label);
     thePowerBar->setValue(bar.value);
-    thePowerBar->setStyleSheet(PowerBarStyle);
+    // Setting a style sheet re-polishes the bar; only do it when it changed.
+    if (thePowerBar->styleSheet() != QLatin1String(PowerBarStyle))
+        thePowerBar->setStyleSheet(PowerBarStyle);
     const int state = rec.state();
     inAlarm = TileTexts::isAlarmState(state);
-    Stamp->setPixmap(QPixmap(TileTexts::stampImage(state)));
+    const QString stamp = TileTexts::stampImage(state);
+    if (stamp != stampShown) {
+        stampShown = stamp;
+        Stamp->setPixmap(QPixmap(stamp));
+    }
     InvTemp->setText(TileTexts::temperatureText(rec.measures[registerblocks::MeasTemperature]));
     if (miniPlotFresh)
         RefreshMiniPlot();

@@ -243,6 +243,10 @@ private:
     bool addressedByIp = true;
     QString storageRoot;
     StoragePaths storage;
+    bool awaitingReply = false; // a request was sent and no reply has come yet
+    int ticksAwaitingReply = 0;
+    static constexpr int ResendAfterTicks = 3;
+    QString stampShown;
     mutable MonthlyEnergyCache monthlyEnergy; // from the year's totals log
     QSettings* settings = nullptr;
     QHostAddress hostAddress;

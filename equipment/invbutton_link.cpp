@@ -38,7 +38,8 @@ querytable::LinkContext InvButton::LinkContext() const
     ctx.parameterIndex = parameterIndex;
     ctx.savedState = savedQueryStatus;
     ctx.parameterWrite = rec.parameterWrite;
-    ctx.now = QDateTime::currentDateTime();
+    // The clock is read only for the time sync frame (reading it costs a
+    // time zone lookup, and the context is built several times per reply).
     return ctx;
 }
 
@@ -87,13 +88,25 @@ void InvButton::WriteToSocket(unsigned char* data, int size)
         connectedFlag = false;
         return;
     }
-    if (!excluded)
-        socket->write(reinterpret_cast<const char*>(data), size);
+    if (!excluded && socket->write(reinterpret_cast<const char*>(data), size) == size) {
+        awaitingReply = true;
+        ticksAwaitingReply = 0;
+    }
 }
 
 void InvButton::SendState(int state)
 {
-    QByteArray frame = request(state, LinkContext());
+    // One request is outstanding at a time. A reply that is only late must
+    // not meet a second copy of its request: the two would be read as one
+    // reply of wrong length, or the late one judged against the next state
+    // (status and house load replies have the same length). A board that
+    // stays silent still gets the request again every few ticks.
+    if (awaitingReply && ++ticksAwaitingReply < ResendAfterTicks)
+        return;
+    querytable::LinkContext ctx = LinkContext();
+    if (state == TimeSync)
+        ctx.now = QDateTime::currentDateTime();
+    QByteArray frame = request(state, ctx);
     if (!frame.isEmpty())
         WriteToSocket(reinterpret_cast<unsigned char*>(frame.data()), frame.size());
 }
@@ -218,6 +231,7 @@ void InvButton::incomingdata()
     if (!socket)
         return;
     const QByteArray reply = socket->readAll();
+    awaitingReply = false;
     const int received = reply.size();
     rec.receive(reply.constData(), received);
     const int state = queryStatus;
@@ -405,6 +419,7 @@ int InvButton::SyncWanted()
 
 void InvButton::connected()
 {
+    awaitingReply = false;
     connectedFlag = true;
     DropReconnectTimer();
     firstTick = true;
