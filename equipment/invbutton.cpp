@@ -93,12 +93,15 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
+    // The blink and the communication window's polling only have work for a
+    // TPX unit and while that window is open: their timers run only then, so
+    // a large plant does not wake up for nothing (see UpdateIdleTimers).
     halfSecondTimer = new QTimer(this);
+    halfSecondTimer->setInterval(500);
     connect(halfSecondTimer, &QTimer::timeout, this, &InvButton::HalfSecondActivity);
-    halfSecondTimer->start(500);
     pollEventsTimer = new QTimer(this);
+    pollEventsTimer->setInterval(150);
     connect(pollEventsTimer, &QTimer::timeout, this, &InvButton::PollEvents);
-    pollEventsTimer->start(150);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
@@ -404,6 +407,21 @@ void InvButton::OneSecondActivity()
         seen = true;
         lastSeen = QDateTime::currentDateTime();
     }
+}
+
+// Runs the blink timer for a TPX unit only, and the 150 ms polling only while
+// the communication window is open; call it whenever either changes.
+void InvButton::UpdateIdleTimers()
+{
+    if (isTpx && !halfSecondTimer->isActive())
+        halfSecondTimer->start();
+    else if (!isTpx)
+        halfSecondTimer->stop();
+    const bool commWindowOpen = commParamsWindow != nullptr;
+    if (commWindowOpen && !pollEventsTimer->isActive())
+        pollEventsTimer->start();
+    else if (!commWindowOpen)
+        pollEventsTimer->stop();
 }
 
 void InvButton::HalfSecondActivity()

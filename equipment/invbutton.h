@@ -243,6 +243,7 @@ private:
     bool addressedByIp = true;
     QString storageRoot;
     StoragePaths storage;
+    void UpdateIdleTimers();
     bool awaitingReply = false; // a request was sent and no reply has come yet
     int ticksAwaitingReply = 0;
     static constexpr int ResendAfterTicks = 3;

@@ -80,6 +80,7 @@ void InvButton::LoadSettings()
         SetIcon(isStringBox ? TileTexts::stringBoxIcon() : TileTexts::zetaIcon());
         flags.legacy = versionText == QLatin1String("1.0.0");
     }
+    UpdateIdleTimers();
     QCoreApplication::processEvents();
 }
 
@@ -135,6 +136,7 @@ void InvButton::setTheInvIsTPX(bool on)
     qDebug("%s called.", "setTheInvIsTPX");
     WriteSetting("/inv/IsTPX", on);
     isTpx = on;
+    UpdateIdleTimers();
 }
 
 void InvButton::setTheInvDnsName(const QString& d)
