@@ -371,12 +371,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Orv Sunwerk");
-    QCoreApplication::setApplicationName("VeloraDataControl");
-    TestMainDialog t;
-    return QTest::qExec(&t, argc, argv);
-}
+VELORA_CONSOLE_TEST_MAIN(TestMainDialog)
 #include "tst_maindialog.moc"

@@ -99,12 +99,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Orv Sunwerk");
-    QCoreApplication::setApplicationName("VeloraDataControl");
-    TestE2eDiscovery t;
-    return QTest::qExec(&t, argc, argv);
-}
+VELORA_CONSOLE_TEST_MAIN(TestE2eDiscovery)
 #include "tst_e2e_discovery.moc"

@@ -155,12 +155,5 @@ private:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Orv Sunwerk");
-    QCoreApplication::setApplicationName("VeloraDataControl");
-    TestE2eLoopback t;
-    return QTest::qExec(&t, argc, argv);
-}
+VELORA_CONSOLE_TEST_MAIN(TestE2eLoopback)
 #include "tst_e2e_loopback.moc"
