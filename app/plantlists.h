@@ -21,8 +21,8 @@ bool keyBelongsToPlant(const QString& key, const QString& plant);
 // A plant name that would break the key or list formats: contains "-" or ",".
 bool plantNameBreaksFormats(const QString& name);
 
-extern const char* const NoDnsName;     // "NO_DNS_NAME"
+extern const char* const NoDnsName;      // "NO_DNS_NAME"
 extern const char* const FactoryAddress; // "192.168.1.100"
-extern const char* const LocalPlant;    // "LOCAL"
+extern const char* const LocalPlant;     // "LOCAL"
 
 } // namespace plantlists

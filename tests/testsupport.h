@@ -63,13 +63,13 @@ inline QString sourceDir()
 // A test main for the console's windows: the application is named as the
 // console names itself before its window is built, so the plant window reads
 // and writes the same settings file as the program.
-#define VELORA_CONSOLE_TEST_MAIN(TestClass)                                                                 \
-    int main(int argc, char** argv)                                                                         \
-    {                                                                                                       \
-        QApplication app(argc, argv);                                                                       \
-        QCoreApplication::setOrganizationName("Orv Sunwerk");                                               \
-        QCoreApplication::setApplicationName("VeloraDataControl");                                          \
-        TestClass t;                                                                                        \
-        return QTest::qExec(&t, argc, argv);                                                                \
+#define VELORA_CONSOLE_TEST_MAIN(TestClass)                                                                  \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        QApplication app(argc, argv);                                                                        \
+        QCoreApplication::setOrganizationName("Orv Sunwerk");                                                \
+        QCoreApplication::setApplicationName("VeloraDataControl");                                           \
+        TestClass t;                                                                                         \
+        return QTest::qExec(&t, argc, argv);                                                                 \
     }
 #endif

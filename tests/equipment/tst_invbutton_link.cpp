@@ -29,10 +29,10 @@ QString statusText(InvButton& t)
 }
 
 // "79/32 128/1" as the request log shows them.
-QStringList reads(const QString& spec)
+QStringList reads(const QString& list)
 {
     QStringList out;
-    for (const QString& s : spec.split(' '))
+    for (const QString& s : list.split(' '))
         out << QString("fc=3 reg=%1 count=%2").arg(s.section('/', 0, 0), s.section('/', 1));
     return out;
 }
