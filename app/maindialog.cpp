@@ -54,6 +54,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), ui(new Ui::MainDialog
     gridWidget = new QWidget;
     gridWidget->setGeometry(40, 59, 680, 570);
     grid = new QGridLayout(gridWidget);
+    grid->setAlignment(Qt::AlignTop | Qt::AlignLeft); // tiles fill the grid from the top left
     grid->setColumnMinimumWidth(0, 350);
     grid->setColumnMinimumWidth(1, 350);
     scrollArea = new QScrollArea(this);
