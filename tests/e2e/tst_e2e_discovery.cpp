@@ -58,6 +58,11 @@ private slots:
         DialogFirstUse* first = w.firstUseDialog();
         QVERIFY(first);
         auto* interfaces = first->findChild<QComboBox*>("ComboInterface");
+        // One item per IPv4 address: the boards' side holds seven of them.
+        int boardSide = 0;
+        for (int i = 0; i < interfaces->count(); ++i)
+            boardSide += interfaces->itemText(i).endsWith(" [velora1]");
+        QCOMPARE(boardSide, 7);
         const int item = interfaces->findText("192.168.1.10 [velora0]");
         QVERIFY(item >= 0);
         interfaces->setCurrentIndex(item);
