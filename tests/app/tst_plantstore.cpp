@@ -1,20 +1,29 @@
+// The stored plant and the plant summary: list and key formats, the
+// "/app/" keys, merging, removal, and the sums behind the summary line.
+#include "plantlists.h"
 #include "plantstore.h"
+#include "plantsummary.h"
 #include "testsupport.h"
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(TileReading)
+
 namespace {
-StoredEquipment equipment(const QString& key, const QString& name, int port = 502)
+StoredEquipment equipment(const QString& key, int port = 502)
 {
-    StoredEquipment e;
-    e.key = key;
-    e.name = name;
-    e.dnsName = "NO_DNS_NAME";
-    e.version = "1.5.0";
-    e.port = port;
-    e.ftpPort = 21;
-    return e;
+    return StoredEquipment{key, key.left(key.indexOf('-')), "NO_DNS_NAME", "1.5.0", port, 21};
 }
+TileReading reading(bool connected, bool stringBox, bool alarm, double power)
+{
+    TileReading r;
+    r.connected = connected, r.stringBox = stringBox, r.inAlarm = alarm, r.power = power;
+    r.nominal = 3000, r.kvpac = 100, r.dailyEnergy = 10;
+    return r;
+}
+const char* const Lists[6] = {"/app/Inverters/InvList",         "/app/Inverters/InvListNames",
+                              "/app/Inverters/InvListDnsNames", "/app/Inverters/InvListVers",
+                              "/app/Inverters/InvListPorts",    "/app/Inverters/InvListFtpPorts"};
 } // namespace
 
 class TestPlantStore : public QObject
@@ -26,104 +35,106 @@ class TestPlantStore : public QObject
     QSettings* fresh()
     {
         sandbox = std::make_unique<testsupport::SandboxSettings>();
-        settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
-                                               "StoreTest");
+        settings =
+            std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", "T");
         return settings.get();
     }
+    QString stored(const char* key) { return settings->value(key).toString(); }
 
 private slots:
+    void formats()
+    {
+        QCOMPARE(plantlists::toListText({"a", "b"}), QString("a,b,"));
+        QCOMPARE(plantlists::fromListText(",a,,b,"), (QStringList{"a", "b"}));
+        QCOMPARE(plantlists::equipmentKey("10.0.0.2", "NO_DNS_NAME", 502, "LOCAL"),
+                 QString("10.0.0.2-502-LOCAL"));
+        QCOMPARE(plantlists::equipmentKey("10.0.0.2", "inv.lan", 1502, "Farm"), QString("inv.lan-1502-Farm"));
+        QVERIFY(!plantlists::keyBelongsToPlant("10.0.0.1-502-XLOCAL", "LOCAL"));
+    }
+
     void emptyStoreWritesDefaultsBack()
     {
         PlantStore store(fresh());
         store.load();
         QCOMPARE(store.plantList, QStringList{"LOCAL"});
-        QVERIFY(store.invList.isEmpty());
-        QCOMPARE(store.version, QString("1.1.0"));
         settings->sync();
         QSettings file(settings->fileName(), QSettings::IniFormat);
-        const QStringList keys = {"app/Version",
-                                  "app/Inverters/InvList",
-                                  "app/Inverters/InvListNames",
-                                  "app/Inverters/InvListDnsNames",
-                                  "app/Inverters/InvListVers",
-                                  "app/Inverters/InvListPorts",
-                                  "app/Inverters/InvListFtpPorts",
-                                  "app/ProbeIp",
-                                  "app/ProbeProbe",
-                                  "app/ChosenInterface",
-                                  "app/PlantList"};
-        for (const QString& k : keys)
-            QVERIFY2(file.contains(k), qPrintable(k));
+        for (const char* k : Lists)
+            QVERIFY2(file.contains(QString(k).mid(1)), k);
+        for (const char* k : {"app/ProbeIp", "app/ProbeProbe", "app/ChosenInterface"})
+            QVERIFY2(file.contains(k), k);
         QCOMPARE(file.value("app/Version").toString(), QString("1.3.1"));
-        QCOMPARE(file.value("app/PlantList").toString(), QString("LOCAL"));
     }
 
-    void plantMatchAndMisalignedLists()
+    void misalignedListsStayConsistent()
     {
         QSettings* s = fresh();
-        s->setValue("/app/Inverters/InvList",
-                    "127.0.0.5-502-LOCAL,127.0.0.6-502-XLOCAL,127.0.0.7-502-LOCAL,");
-        s->setValue("/app/Inverters/InvListNames", "a,b,c,");
-        s->setValue("/app/Inverters/InvListDnsNames", "NO_DNS_NAME,NO_DNS_NAME,NO_DNS_NAME,");
-        s->setValue("/app/Inverters/InvListVers", "1.5.0,1.5.0,1.5.0,");
-        s->setValue("/app/Inverters/InvListPorts", "502,502,");
-        s->setValue("/app/Inverters/InvListFtpPorts", "21,21,21,");
+        s->setValue(Lists[0], "127.0.0.5-502-LOCAL,127.0.0.6-502-XLOCAL,127.0.0.7-502-LOCAL,");
+        for (int i = 1; i < 6; ++i)
+            s->setValue(Lists[i], i == 4 ? "502,502," : "x,x,x,");
         PlantStore store(s);
         store.load();
-        // The third entry lacks a port: it is not read.
-        const QVector<StoredEquipment> local = store.equipmentsOf("LOCAL");
-        QCOMPARE(local.size(), 1);
-        QCOMPARE(local[0].key, QString("127.0.0.5-502-LOCAL"));
-        QCOMPARE(store.equipmentsOf("XLOCAL").size(), 1);
-        // Writing keeps the store consistent: all six lists equally long.
-        store.merge({equipment("127.0.0.9-502-LOCAL", "d")});
-        for (const char* k :
-             {"/app/Inverters/InvList", "/app/Inverters/InvListNames", "/app/Inverters/InvListDnsNames",
-              "/app/Inverters/InvListVers", "/app/Inverters/InvListPorts", "/app/Inverters/InvListFtpPorts"})
-            QCOMPARE(s->value(k).toString().count(','), 3);
+        QCOMPARE(store.equipmentsOf("LOCAL").size(), 1); // the third entry has no port
+        store.merge({equipment("127.0.0.9-502-LOCAL")});
+        for (const char* k : Lists)
+            QCOMPARE(stored(k).count(','), 3);
     }
 
-    void mergeTwiceStoresOnceAndKeepsPlaces()
+    void mergeRemoveAndChangeTouchOnlyTheirEntry()
     {
         PlantStore store(fresh());
         store.load();
-        const QVector<StoredEquipment> shown = {equipment("127.0.0.5-502-LOCAL", "a"),
-                                                equipment("127.0.0.5-1502-LOCAL", "b", 1502)};
+        const QVector<StoredEquipment> shown = {equipment("127.0.0.5-502-LOCAL"),
+                                                equipment("127.0.0.6-502-Farm"),
+                                                equipment("127.0.0.5-1502-LOCAL", 1502)};
         store.merge(shown);
         store.merge(shown);
-        QCOMPARE(settings->value("/app/Inverters/InvList").toString(),
-                 QString("127.0.0.5-502-LOCAL,127.0.0.5-1502-LOCAL,"));
-        QCOMPARE(settings->value("/app/Inverters/InvListPorts").toString(), QString("502,1502,"));
-        QCOMPARE(store.invList.size(), 2);
-    }
-
-    void removeAndPortChangeTouchOnlyTheirEntry()
-    {
-        PlantStore store(fresh());
-        store.load();
-        store.merge({equipment("127.0.0.5-502-LOCAL", "a"), equipment("127.0.0.6-502-Farm", "b"),
-                     equipment("127.0.0.7-502-LOCAL", "c")});
-        store.setPort("127.0.0.7-502-LOCAL", 1502);
-        QCOMPARE(settings->value("/app/Inverters/InvListPorts").toString(), QString("502,502,1502,"));
+        QCOMPARE(stored(Lists[0]), QString("127.0.0.5-502-LOCAL,127.0.0.6-502-Farm,127.0.0.5-1502-LOCAL,"));
+        store.setPort("127.0.0.6-502-Farm", 2502);
+        QCOMPARE(stored(Lists[4]), QString("502,2502,1502,"));
         QVERIFY(store.remove("127.0.0.5-502-LOCAL"));
         QVERIFY(!store.remove("127.0.0.5-502-LOCAL"));
-        QCOMPARE(settings->value("/app/Inverters/InvList").toString(),
-                 QString("127.0.0.6-502-Farm,127.0.0.7-502-LOCAL,"));
-        QCOMPARE(settings->value("/app/Inverters/InvListNames").toString(), QString("b,c,"));
-        QCOMPARE(settings->value("/app/Inverters/InvListPorts").toString(), QString("502,1502,"));
-        QVERIFY(store.rename("127.0.0.7-502-LOCAL", "renamed"));
-        QCOMPARE(settings->value("/app/Inverters/InvListNames").toString(), QString("b,renamed,"));
+        QVERIFY(store.rename("127.0.0.5-1502-LOCAL", "renamed"));
+        QCOMPARE(stored(Lists[1]), QString("127.0.0.6,renamed,"));
+        QCOMPARE(stored(Lists[4]), QString("2502,1502,"));
     }
 
-    void firstUseKeys()
+    void summary_data()
     {
-        PlantStore store(fresh());
-        store.load();
-        store.writeFirstUse({"LOCAL", "Farm"}, "eth0");
-        QCOMPARE(settings->value("/app/PlantList").toString(), QString("LOCAL,Farm,"));
-        QCOMPARE(settings->value("/app/ChosenInterface").toString(), QString("eth0"));
-        QCOMPARE(settings->value("/app/FirstUse").toBool(), false);
-        QVERIFY(settings->contains("/app/FirstUse"));
+        QTest::addColumn<QVector<TileReading>>("tiles");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two") << QVector<TileReading>{reading(true, false, false, 1500),
+                                                     reading(true, false, false, 2250)}
+                             << "Total power: 3.75 kW, 2 equipments. No alarms.";
+        QTest::newRow("string box skipped")
+            << QVector<TileReading>{reading(true, true, true, 9000), reading(true, false, false, 1000)}
+            << "Total power: 1.00 kW, 2 equipments. No alarms.";
+        QTest::newRow("disconnected alarm")
+            << QVector<TileReading>{reading(false, false, true, 4000), reading(true, false, false, 10)}
+            << "Total power: 0.01 kW, 2 equipments. No alarms.";
+        QTest::newRow("alarm") << QVector<TileReading>{reading(true, false, true, 0)}
+                               << "Total power: 0.00 kW, 1 equipments. At least one equipment is in alarm.";
+    }
+    void summary()
+    {
+        QFETCH(QVector<TileReading>, tiles);
+        QTEST(plantsummary::totalPowerText(plantsummary::sum(tiles), tiles.size(), false), "text");
+    }
+
+    void sumsAndCurves()
+    {
+        const PlantTotals t =
+            plantsummary::sum({reading(true, false, false, 100), reading(false, false, false, 7)});
+        QCOMPARE(t.dailyEnergy, 10.0);
+        QCOMPARE(t.ratingSum, 300.0);
+        QCOMPARE(plantsummary::dateTimeText(QDateTime(QDate(2026, 3, 5), QTime(4, 3, 9))),
+                 QString("5/3/2026 - 4:03:09"));
+        QVector<double> sum;
+        plantsummary::addCurve(sum, QVector<double>(204, 1.0));
+        plantsummary::addCurve(sum, QVector<double>(5000, 2.0));
+        QCOMPARE(sum.size(), plantsummary::SumCapacity);
+        QCOMPARE(sum[203], 3.0);
+        QCOMPARE(sum.last(), 2.0);
     }
 };
 
