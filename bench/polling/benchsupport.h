@@ -1,16 +1,13 @@
 #pragma once
-// Shared by the polling benchmark's programs: the board list, CPU clocks and
-// the result line that run.sh collects.
+// Shared by the polling benchmark's programs: arguments, the board list, the
+// process's CPU and memory, and the result line that run.sh collects.
+// usage: <program> BOARDS-FILE COUNT SECONDS, the file holding "address port" lines.
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,100 +19,46 @@ struct Board
     int port = 502;
 };
 
-// Reads "address port" lines (the boards plantsim announced), at most count.
-inline std::vector<Board> readBoards(const char* file, int count)
+struct Run
 {
     std::vector<Board> boards;
-    std::ifstream in(file);
+    double seconds = 20;
+};
+
+// Reads the arguments and the first COUNT boards; false (after a message) when they are wrong.
+inline bool parse(int argc, char** argv, Run* run)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s BOARDS-FILE COUNT SECONDS\n", argv[0]);
+        return false;
+    }
+    const int count = std::atoi(argv[2]);
+    run->seconds = std::atof(argv[3]);
+    std::ifstream in(argv[1]);
     Board b;
-    while (int(boards.size()) < count && in >> b.address >> b.port)
-        boards.push_back(b);
-    return boards;
+    while (int(run->boards.size()) < count && in >> b.address >> b.port)
+        run->boards.push_back(b);
+    if (count > 0 && int(run->boards.size()) == count && run->seconds > 0)
+        return true;
+    std::fprintf(stderr, "%s: %d boards asked, %d in %s\n", argv[0], count, int(run->boards.size()), argv[1]);
+    return false;
 }
 
 // User + system CPU seconds of this process.
-inline double selfCpuSeconds()
+inline double cpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Peak resident set of this process, KiB.
-inline long peakRssKib()
+// "RESULT <who> n= seconds= replies= failed= cpu= rss_kib=" for run.sh.
+inline void printResult(const char* who, int n, double seconds, long replies, long failed, double cpu)
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
-// User + system CPU seconds of another process (the simulator), from
-// /proc/<pid>/stat; 0 when the pid is not given or not readable.
-inline double processCpuSeconds(int pid)
-{
-    if (pid <= 0)
-        return 0.0;
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close == std::string::npos)
-        return 0.0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string f;
-    unsigned long long utime = 0, stime = 0;
-    // Fields after the name start at field 3; utime and stime are 14 and 15.
-    for (int i = 3; i <= 15 && fields >> f; ++i) {
-        if (i == 14)
-            utime = std::stoull(f);
-        if (i == 15)
-            stime = std::stoull(f);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
-
-// Options shared by both programs.
-struct Options
-{
-    const char* boards = nullptr;
-    int count = 0;
-    double seconds = 20.0;
-    int simPid = 0;
-    bool sequential = false; // reference poller: one blocking round trip per board
-};
-
-// Prints the usage and returns false on a bad command line.
-inline bool parseOptions(int argc, char** argv, Options* o)
-{
-    const auto usage = [argv] {
-        std::fprintf(
-            stderr,
-            "usage: %s --boards FILE --count N [--seconds S] [--sim-pid PID] [--mode pipelined|sequential]\n",
-            argv[0]);
-        return false;
-    };
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--boards"))
-            o->boards = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--count"))
-            o->count = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seconds"))
-            o->seconds = std::atof(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--sim-pid"))
-            o->simPid = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--mode"))
-            o->sequential = !std::strcmp(argv[i + 1], "sequential");
-        else
-            return usage();
-    }
-    return (o->boards && o->count > 0 && o->seconds > 0) || usage();
-}
-
-// One line for run.sh: "RESULT <who> key=value ...".
-inline void printResult(const char* who, int count, double seconds, long replies, long failed, double cpu,
-                        double simCpu, long rssKib)
-{
-    std::printf("RESULT %s n=%d seconds=%.2f replies=%ld failed=%ld cpu=%.3f sim_cpu=%.3f rss_kib=%ld\n", who,
-                count, seconds, replies, failed, cpu, simCpu, rssKib);
+    std::printf("RESULT %s n=%d seconds=%.2f replies=%ld failed=%ld cpu=%.3f rss_kib=%ld\n", who, n, seconds,
+                replies, failed, cpu, u.ru_maxrss);
     std::fflush(stdout);
 }
 

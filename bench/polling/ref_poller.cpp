@@ -1,17 +1,13 @@
-// Reference poller: the console's steady request cycle sent with libmodbus
-// and nothing else, one request per board every 300 ms, single thread.
-//
-// usage: ref_poller --boards FILE --count N [--seconds S] [--sim-pid PID]
-//                   [--mode pipelined|sequential]
-// pipelined (default): every board's request goes out, then the replies are
-// read, as the tiles' timers fire together; sequential: one blocking round
-// trip per board in turn.
+// Reference poller: the console's request cycle sent with libmodbus and
+// nothing else, one request per board every 300 ms, single thread. Each tick
+// every board's request goes out, then the replies are read.
 #include "benchsupport.h"
 
 #include <modbus/modbus.h>
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <ctime>
 
 namespace {
@@ -101,8 +97,7 @@ bool receiveBytes(int s, uint8_t* data, int size)
     return true;
 }
 
-// The request of the board's state for this tick. Requests go out to every
-// board before any reply is read, as the tiles' timers do.
+// The request of the board's state for this tick.
 bool send(Link& l)
 {
     if (++l.divider >= 5) {
@@ -156,38 +151,28 @@ double now()
 
 int main(int argc, char** argv)
 {
-    bench::Options opt;
-    if (!bench::parseOptions(argc, argv, &opt))
+    bench::Run run;
+    if (!bench::parse(argc, argv, &run))
         return 2;
-    const std::vector<bench::Board> boards = bench::readBoards(opt.boards, opt.count);
-    std::vector<Link> links(boards.size());
-    for (size_t i = 0; i < boards.size(); ++i) {
-        links[i].ctx = modbus_new_tcp(boards[i].address.c_str(), boards[i].port);
+    std::vector<Link> links(run.boards.size());
+    for (size_t i = 0; i < links.size(); ++i) {
+        const bench::Board& b = run.boards[i];
+        links[i].ctx = modbus_new_tcp(b.address.c_str(), b.port);
         if (!links[i].ctx || modbus_set_slave(links[i].ctx, 0xFF) < 0 || modbus_connect(links[i].ctx) < 0) {
-            std::fprintf(stderr, "%s:%d: %s\n", boards[i].address.c_str(), boards[i].port,
-                         modbus_strerror(errno));
+            std::fprintf(stderr, "%s:%d: %s\n", b.address.c_str(), b.port, modbus_strerror(errno));
             return 1;
         }
     }
-    if (int(links.size()) < opt.count)
-        return 2;
-
     long replies = 0, failed = 0;
-    const double startCpu = bench::selfCpuSeconds();
-    const double startSim = bench::processCpuSeconds(opt.simPid);
+    const double startCpu = bench::cpuSeconds();
     const double start = now();
     timespec next{};
     clock_gettime(CLOCK_MONOTONIC, &next);
-    while (now() - start < opt.seconds) {
-        if (opt.sequential) {
-            for (Link& l : links)
-                send(l) && receive(l) ? ++replies : ++failed;
-        } else {
-            for (Link& l : links)
-                l.count = send(l) ? l.count : -1;
-            for (Link& l : links)
-                l.count >= 0 && receive(l) ? ++replies : ++failed;
-        }
+    while (now() - start < run.seconds) {
+        for (Link& l : links)
+            l.count = send(l) ? l.count : -1;
+        for (Link& l : links)
+            l.count >= 0 && receive(l) ? ++replies : ++failed;
         next.tv_nsec += 300000000;
         if (next.tv_nsec >= 1000000000) {
             next.tv_nsec -= 1000000000;
@@ -195,9 +180,8 @@ int main(int argc, char** argv)
         }
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
     }
-    bench::printResult(opt.sequential ? "sequential" : "pipelined", opt.count, now() - start, replies, failed,
-                       bench::selfCpuSeconds() - startCpu, bench::processCpuSeconds(opt.simPid) - startSim,
-                       bench::peakRssKib());
+    bench::printResult("reference", int(links.size()), now() - start, replies, failed,
+                       bench::cpuSeconds() - startCpu);
     for (Link& l : links) {
         modbus_close(l.ctx);
         modbus_free(l.ctx);
