@@ -156,18 +156,12 @@ void DialogAddManually::on_IsTPX_clicked()
 
 void DialogAddManually::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        dragOffset = event->globalPos() - frameGeometry().topLeft();
-        event->accept();
-    }
+    drag.press(this, event);
 }
 
 void DialogAddManually::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::LeftButton) {
-        move(event->globalPos() - dragOffset);
-        event->accept();
-    }
+    drag.move(this, event);
 }
 
 void DialogAddManually::showValid(QLabel* label, bool valid)

@@ -4,6 +4,8 @@
 // are checked twice a second; "Add object" only raises a flag that the plant
 // window polls, reads the fields from and clears.
 
+#include "windowdrag.h"
+
 #include <QDialog>
 #include <QHostInfo>
 #include <QPoint>
@@ -71,7 +73,7 @@ private:
 
     Ui::DialogAddManually* ui;
     QTimer checkTimer;
-    QPoint dragOffset;
+    WindowDrag drag;
 
     QString address;
     int port = 0;

@@ -130,16 +130,10 @@ void DialogFirstUse::on_pushButtonApplyConfig_clicked()
 
 void DialogFirstUse::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        dragOffset = event->globalPos() - frameGeometry().topLeft();
-        event->accept();
-    }
+    drag.press(this, event);
 }
 
 void DialogFirstUse::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::LeftButton) {
-        move(event->globalPos() - dragOffset);
-        event->accept();
-    }
+    drag.move(this, event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Asked at every start: the network interface to use and the plant to show.
 
+#include "windowdrag.h"
+
 #include <QDialog>
 #include <QList>
 #include <QNetworkInterface>
@@ -53,5 +55,5 @@ private:
     QList<QNetworkInterface> interfaces;
     QTimer activityTimer;
     DialogPlantChoose* plantChooser = nullptr;
-    QPoint dragOffset;
+    WindowDrag drag;
 };

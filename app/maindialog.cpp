@@ -174,18 +174,12 @@ void MainDialog::TheSlowTimer()
 
 void MainDialog::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        dragOffset = event->globalPos() - frameGeometry().topLeft();
-        event->accept();
-    }
+    drag.press(this, event);
 }
 
 void MainDialog::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::LeftButton) {
-        move(event->globalPos() - dragOffset);
-        event->accept();
-    }
+    drag.move(this, event);
 }
 
 void MainDialog::ShowFault(const QString& code)

@@ -3,6 +3,8 @@
 // summary, the clock and the side buttons. It owns the stored plant, the
 // supervision cycle and the discovery of the local plant.
 
+#include "windowdrag.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QPointer>
@@ -148,7 +150,7 @@ private:
     int ScanStep = 1;
     int gridRow = 0;
     int gridColumn = 0;
-    QPoint dragOffset;
+    WindowDrag drag;
 
     QWidget* gridWidget = nullptr;
     QGridLayout* grid = nullptr;
