@@ -219,8 +219,12 @@ void InvButton::Palesati()
 {
     if (isStringBox && !stringBoxViewBuilt)
         BuildStringBoxView();
-    if (isTpx) {
+    if (isTpx && !tpxViewBuilt) {
         // The TPX synoptic is drawn by its own view; the cycle starts at block A.
+        // Only once: the plant window shows its tiles again after every scan,
+        // and restarting a running cycle would judge the awaited reply against
+        // another block.
+        tpxViewBuilt = true;
         queryStatus = querytable::TpxBlockA;
         savedQueryStatus = querytable::TpxBlockA;
     }

@@ -322,6 +322,7 @@ private:
     bool enabledButtons = false;
     bool titlePhase = false;
     bool stringBoxViewBuilt = false;
+    bool tpxViewBuilt = false;
     QFrame* line = nullptr;
     TalvoObject* theIcon = nullptr;
     QLabel* Stamp = nullptr;
