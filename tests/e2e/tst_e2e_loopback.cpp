@@ -130,29 +130,6 @@ private slots:
             w.findChild<QLabel*>("TotalPower")->text(),
             QString("Total power: %1 kW, 5 equipments. No alarms.").arg(kw(boardsPower())), 30000);
     }
-
-    void alarmOfAConnectedInverterShows()
-    {
-        storePlantIfNeeded();
-        MainDialog w;
-        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Sim"}, "Sim");
-        QTRY_VERIFY_WITH_TIMEOUT(allConnected(w, 5), 30000);
-        sim.send("set inv state 5");
-        QTRY_VERIFY_WITH_TIMEOUT(
-            w.findChild<QLabel*>("TotalPower")->text().endsWith("At least one equipment is in alarm."),
-            30000);
-        sim.send("set inv state 1");
-    }
-
-private:
-    void storePlantIfNeeded()
-    {
-        QVERIFY(!QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
-                           QCoreApplication::applicationName())
-                     .value("/app/Inverters/InvList")
-                     .toString()
-                     .isEmpty());
-    }
 };
 
 VELORA_CONSOLE_TEST_MAIN(TestE2eLoopback)
