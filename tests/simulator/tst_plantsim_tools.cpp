@@ -1,0 +1,101 @@
+// plantsim against independent clients: mbpoll on the register server, curl
+// on the file server and raw datagrams on the discovery responder.
+#include "plantsimprocess.h"
+
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtEndian>
+
+static const char* kPlant = R"([
+    {"id": "inv", "kind": "inverter", "firmware": 122, "nominalPower": 10000, "resultWord": "0x0F32", "name": "inv"},
+    {"id": "zeta", "kind": "zeta", "firmware": 133, "nominalPower": 50000, "resultWord": "0x0232", "name": "zeta"}])";
+
+class TestPlantsimTools : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    PlantSimProcess sim;
+    QString ftp(const QString& id, const QString& path, int* rc)
+    {
+        const QString url = QString("ftp://127.0.0.1:%1/%2").arg(sim.board(id).ftp).arg(path);
+        return runTool("curl", {"-s", "--max-time", "20", "--user", "ftpuser:kvtrmzn", url}, rc);
+    }
+private slots:
+    void initTestCase()
+    {
+        for (const char* tool : {"mbpoll", "curl"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP("mbpoll or curl is not installed");
+        const QJsonArray boards = QJsonDocument::fromJson(kPlant).array();
+        QVERIFY(sim.start({"--loopback", "--update-ms", "100", "--scenario", writeScenario(dir, boards)}));
+    }
+    void board_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("power");
+        QTest::addColumn<int>("firmware");
+        QTest::addColumn<int>("result");      // register 116 after an apply
+        QTest::addColumn<int>("values");      // per daily log record
+        QTest::addColumn<QString>("version"); // announced by discovery
+        QTest::addColumn<int>("kind");
+        QTest::newRow("inverter") << "inv" << 10000 << 122 << 0x0F32 << 29 << "1.2.2" << 2;
+        QTest::newRow("zeta") << "zeta" << 50000 << 133 << 0x0232 << 30 << "1.3.3" << 3;
+    }
+    void board()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, power);
+        QFETCH(int, values);
+        const quint16 port = sim.board(id).modbus;
+        const QVector<quint16> ident = mbpollRead(port, 79, 32);
+        QCOMPARE(ident.size(), 32);
+        QCOMPARE(ident.at(0), quint16('3')); // a zero byte, then the phase count
+        QByteArray digits;
+        for (int i = 1; i <= 3; ++i)
+            digits.append(char(ident.at(i) >> 8)).append(char(ident.at(i)));
+        QCOMPARE(digits, QByteArray::number(power).rightJustified(6, '0'));
+        QTEST(int(mbpollRead(port, 128, 1).value(0)), "firmware");
+        const QVector<quint16> m = mbpollRead(port, 10, 42);
+        QCOMPARE(m.size(), 42);
+        QVERIFY((m.at(14) + m.at(15) + m.at(16)) * 10 <= power);
+        QVERIFY((m.at(38) << 16 | m.at(39)) <= (m.at(20) << 16 | m.at(21))); // today <= total
+        QCOMPARE(m.at(24), quint16(1));                                      // running
+        QVERIFY(m.at(13) > 4900 && m.at(13) < 5100);                         // about 50 Hz
+        const int from = sim.lineCount();
+        const QString params = "5 80 65535 190 65535 65535 65535 150";
+        const QString write = QString("-m tcp -a 255 -o 2 -p %1 -0 -1 -t 4 -r ").arg(port);
+        runTool("mbpoll", (write + "140 127.0.0.1 " + params).split(' '));
+        runTool("mbpoll", (write + "112 127.0.0.1 50").split(' ')); // apply
+        QTEST(int(mbpollRead(port, 116, 1).value(0)), "result");
+        const QString applied = "^APPLY " + id + " params=" + QString(params).replace(' ', ',') + " result=";
+        QVERIFY(sim.waitForLine(QRegularExpression(applied), from)); // the parameters written above
+        const QString name = QDate::currentDate().addDays(-1).toString("'DP_'yyyy'_'MM'_'dd'.log'");
+        int rc = -1;
+        QVERIFY(ftp(id, "applog/", &rc).contains(name));
+        QVERIFY(sim.waitForLine(QRegularExpression("^FTP " + id + " LIST applog")));
+        const QStringList records = ftp(id, "applog/" + name, &rc).split('\n', Qt::SkipEmptyParts).mid(2);
+        QCOMPARE(rc, 0);
+        QCOMPARE(records.size(), 204); // a past day: every 5 minutes from 05:05 to 22:00
+        for (int i = 0; i < records.size(); ++i) {
+            const QString time = QTime(5, 5).addSecs(300 * i).toString("hh:mm");
+            const QRegularExpression format("^" + time + QString("(;-?\\d+(\\.\\d+)?){%1}$").arg(values));
+            QVERIFY2(format.match(records.at(i)).hasMatch(), qPrintable(records.at(i)));
+        }
+        QUdpSocket s;
+        QVERIFY(s.bind(QHostAddress(QHostAddress::LocalHost)));
+        s.writeDatagram(discoveryRequest(16), QHostAddress::LocalHost, sim.board(id).discovery);
+        QTRY_VERIFY(s.hasPendingDatagrams());
+        const QByteArray d = s.receiveDatagram().data();
+        QCOMPARE(d.size(), 264);
+        QCOMPARE(qFromLittleEndian<quint32>(d.constData() + 8), 248u);        // length
+        QCOMPARE(qFromLittleEndian<quint16>(d.constData() + 14), quint16(1)); // direction
+        QTEST(QString(d.mid(16).constData()), "version");
+        QCOMPARE(QString(d.mid(120).constData()), QString("127.0.0.1"));
+        QCOMPARE(QString(d.mid(140).constData()), id); // the board's name
+        QTEST(int(d.at(160)), "kind");
+        QCOMPARE(d.mid(161, 6).toHex(':'), sim.board(id).mac.toLatin1());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlantsimTools)
+#include "tst_plantsim_tools.moc"
