@@ -81,15 +81,6 @@ private slots:
         d.on_pushButtonApplyConfig_clicked();
         QVERIFY(!d.getDone());
     }
-
-    void interfaceItems()
-    {
-        QCOMPARE(DialogFirstUse::LocalAddressOf(DialogFirstUse::InterfaceItemText("10.1.2.3", "eth0")),
-                 QString("10.1.2.3 "));
-        DialogFirstUse d; // no loopback address is offered
-        for (const QString& s : items(d.findChild<QComboBox*>("ComboInterface")))
-            QVERIFY2(!s.startsWith("127."), qPrintable(s));
-    }
 };
 
 QTEST_MAIN(TestFirstUse)

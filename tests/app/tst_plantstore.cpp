@@ -1,6 +1,5 @@
 // The stored plant and the plant summary: list and key formats, the
 // "/app/" keys, merging, removal, and the sums behind the summary line.
-#include "plantlists.h"
 #include "plantstore.h"
 #include "plantsummary.h"
 #include "testsupport.h"
@@ -42,16 +41,6 @@ class TestPlantStore : public QObject
     QString stored(const char* key) { return settings->value(key).toString(); }
 
 private slots:
-    void formats()
-    {
-        QCOMPARE(plantlists::toListText({"a", "b"}), QString("a,b,"));
-        QCOMPARE(plantlists::fromListText(",a,,b,"), (QStringList{"a", "b"}));
-        QCOMPARE(plantlists::equipmentKey("10.0.0.2", "NO_DNS_NAME", 502, "LOCAL"),
-                 QString("10.0.0.2-502-LOCAL"));
-        QCOMPARE(plantlists::equipmentKey("10.0.0.2", "inv.lan", 1502, "Farm"), QString("inv.lan-1502-Farm"));
-        QVERIFY(!plantlists::keyBelongsToPlant("10.0.0.1-502-XLOCAL", "LOCAL"));
-    }
-
     void emptyStoreWritesDefaultsBack()
     {
         PlantStore store(fresh());
