@@ -1,10 +1,10 @@
 #include "dialogaddmanually.h"
+#include "logging.h"
 #include "ui_dialogaddmanually.h"
 
 #include "addressvalidation.h"
 
 #include <QCheckBox>
-#include <QDebug>
 #include <QHostAddress>
 #include <QLabel>
 #include <QMouseEvent>
@@ -108,7 +108,7 @@ void DialogAddManually::ChkTimeout()
 
 void DialogAddManually::on_DialogAddManually_finished(int result)
 {
-    qDebug("%s: Closing (%d) ...", __func__, result);
+    qCDebug(lcDiscovery, "%s: Closing (%d) ...", __func__, result);
 }
 
 void DialogAddManually::on_ButtonCheck_clicked()
@@ -116,13 +116,13 @@ void DialogAddManually::on_ButtonCheck_clicked()
     const QString text = ui->theIp->text();
     if (!addressvalidation::isUsableHostName(text)) {
         // A "-" or "," in the name would break the equipment key and the lists.
-        qDebug("%s: Lookup refused: %s", __func__, qPrintable(text));
+        qCDebug(lcDiscovery, "%s: Lookup refused: %s", __func__, qPrintable(text));
         return;
     }
     // The lookup blocks the window until the resolver answers.
     lookupInfo = QHostInfo::fromName(text);
     if (lookupInfo.error() != QHostInfo::NoError) {
-        qDebug("%s: Lookup failed: %s", __func__, qPrintable(lookupInfo.errorString()));
+        qCDebug(lcDiscovery, "%s: Lookup failed: %s", __func__, qPrintable(lookupInfo.errorString()));
         return;
     }
     // The equipments are reached over IPv4 from the chosen interface's
@@ -136,7 +136,7 @@ void DialogAddManually::on_ButtonCheck_clicked()
         hasDnsName = true;
     }
     if (!addressFound)
-        qDebug("%s: Lookup failed: no IPv4 address for %s", __func__, qPrintable(text));
+        qCDebug(lcDiscovery, "%s: Lookup failed: no IPv4 address for %s", __func__, qPrintable(text));
 }
 
 void DialogAddManually::on_IsTL_clicked()

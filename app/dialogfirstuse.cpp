@@ -1,5 +1,6 @@
 #include "dialogfirstuse.h"
 
+#include "appinfo.h"
 #include "dialogplantchoose.h"
 #include "imagebutton.h"
 #include "plantstore.h"
@@ -13,7 +14,7 @@ DialogFirstUse::DialogFirstUse(QWidget* parent) : QDialog(parent), ui(new Ui::Di
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    ui->Version->setText(PlantStore::ProgramVersion);
+    ui->Version->setText(appinfo::ProgramVersion);
     styleImageButton(ui->pushButtonApplyConfig, ":/apply.png", ":/apply.png");
 
     // One item per IPv4 address of every interface that is not a loopback.

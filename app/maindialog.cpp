@@ -2,6 +2,7 @@
 // fault window.
 #include "maindialog.h"
 
+#include "appinfo.h"
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
@@ -29,7 +30,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), ui(new Ui::MainDialog
     backgroundTimer = new QTimer(this);
     slowTimer = new QTimer(this);
     LocalAddress = "";
-    ui->Version->setText(QString("VeloraDataControl") + " - V " + PlantStore::ProgramVersion);
+    ui->Version->setText(QString(appinfo::ApplicationName) + " - V " + appinfo::ProgramVersion);
 
     styleImageButton(ui->ButtonAdd, ":/Add.png", ":/AddG.png");
     styleImageButton(ui->ButtonFullScreen, ":/buttonFullScreen.png", ":/buttonFullScreenG.png");
@@ -45,7 +46,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), ui(new Ui::MainDialog
     if (!screens.isEmpty())
         ScreenGeometry = screens.first()->geometry();
 
-    settings = new QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+    settings = new QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
                              QCoreApplication::applicationName(), this);
     StorageDir = QFileInfo(settings->fileName()).absolutePath() + "/";
     plantStore = std::make_unique<PlantStore>(settings);

@@ -3,6 +3,7 @@
 #include "dialogfault.h"
 #include "discoverydatagram.h"
 #include "invbutton.h"
+#include "logging.h"
 #include "maindialog.h"
 #include "plantlists.h"
 #include "plantstore.h"
@@ -10,7 +11,6 @@
 #include "ui_maindialog.h"
 
 #include <QDateTime>
-#include <QDebug>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <cerrno>
@@ -41,7 +41,7 @@ void MainDialog::scanTimerF()
                             QUdpSocket::ReuseAddressHint))
             connect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
         else
-            qDebug() << "scanTimerF: FAIL ON BIND" << udpSocket->errorString();
+            qCDebug(lcDiscovery) << "scanTimerF: FAIL ON BIND" << udpSocket->errorString();
     }
     if (Scanning) {
         ShowScanningStatus(ScanStep);
@@ -66,7 +66,7 @@ void MainDialog::broadcastDatagram()
     const QByteArray request = DiscoveryDatagram::request(DiscoveryDatagram::DiscoveryCommand);
     if (udpSocket->writeDatagram(request, QHostAddress::Broadcast, DiscoveryDatagram::DiscoveryPort) < 0) {
         const int err = lastErrno();
-        qDebug()
+        qCDebug(lcDiscovery)
             << QString("broadcastDatagram: Err = %1 [%2]").arg(err).arg(QString::fromLocal8Bit(strerror(err)))
             << udpSocket->errorString();
         ShowFault(DialogFault::FormatCode("mad - ", 2246, err));
@@ -84,9 +84,9 @@ void MainDialog::readPendingDatagrams()
         const qint64 got = udpSocket->readDatagram(datagram.data(), datagram.size(), &sender, &senderPort);
         if (got < 0) {
             const int err = lastErrno();
-            qDebug() << QString("readPendingDatagrams: Err = %1 [%2]")
-                            .arg(err)
-                            .arg(QString::fromLocal8Bit(strerror(err)));
+            qCDebug(lcDiscovery) << QString("readPendingDatagrams: Err = %1 [%2]")
+                                        .arg(err)
+                                        .arg(QString::fromLocal8Bit(strerror(err)));
             ShowFault(DialogFault::FormatCode("mad - ", 1608, err));
             return;
         }

@@ -3,6 +3,7 @@
 #include "dialogaddmanually.h"
 #include "dialogfirstuse.h"
 #include "invbutton.h"
+#include "logging.h"
 #include "maindialog.h"
 #include "plantlists.h"
 #include "plantstore.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
-#include <QDebug>
 
 void MainDialog::BackgroundActivity()
 {
@@ -75,7 +75,7 @@ void MainDialog::HandleManualAdd()
         const QStringList parts = key.split('-', Qt::SkipEmptyParts);
         if (parts.size() < 2 || parts[0] != address)
             continue;
-        qDebug() << "BackgroundActivity: Existing... Let's check the port.";
+        qCDebug(lcApp) << "BackgroundActivity: Existing... Let's check the port.";
         if (parts[1].toInt() == addDialog->getThePort()) {
             exists = true;
             for (InvButton* tile : qAsConst(Tiles)) {
@@ -84,7 +84,7 @@ void MainDialog::HandleManualAdd()
             }
             break;
         }
-        qDebug() << "BackgroundActivity: The port is different, we can create.";
+        qCDebug(lcApp) << "BackgroundActivity: The port is different, we can create.";
     }
     if (!exists) {
         AddEquipment(address, addDialog->getTheName(), "---", addDialog->getThePort(),

@@ -1,6 +1,8 @@
 #include "plantstore.h"
 
+#include "appinfo.h"
 #include "plantlists.h"
+#include "settingsreadback.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -23,8 +25,6 @@ enum
 };
 } // namespace
 
-const char* const PlantStore::ProgramVersion = "1.3.1";
-
 PlantStore::PlantStore(QSettings* s) : settings(s) {}
 
 void PlantStore::sync()
@@ -35,17 +35,14 @@ void PlantStore::sync()
 
 QString PlantStore::SettingsSetDefaultIfCase__String(const char* key, const QString& def)
 {
-    const QString out = settings->value(key, def).toString();
-    settings->setValue(key, out);
+    const QString out = settingsreadback::string(*settings, key, def);
     QCoreApplication::processEvents();
     return out;
 }
 
 int PlantStore::SettingsSetDefaultIfCase__Int(const char* key, int def)
 {
-    const int out = settings->value(key, def).toInt();
-    settings->setValue(key, out);
-    return out;
+    return settingsreadback::integer(*settings, key, def);
 }
 
 void PlantStore::load()
@@ -67,8 +64,8 @@ void PlantStore::load()
     invListFtpPorts = fromListText(texts[FtpPorts]);
     plantList = fromListText(plants);
 
-    if (version != QLatin1String(ProgramVersion))
-        settings->setValue("/app/Version", ProgramVersion);
+    if (version != QLatin1String(appinfo::ProgramVersion))
+        settings->setValue("/app/Version", appinfo::ProgramVersion);
     sync();
 }
 

@@ -64,8 +64,6 @@ public:
     int probeProbe = 0;
     QString chosenInterface;
 
-    static const char* const ProgramVersion; // "1.3.1"
-
 private:
     struct Lists
     {

@@ -1,10 +1,11 @@
 // The tile's widgets, their refresh and its buttons.
 #include "invbutton.h"
+#include "logging.h"
 
+#include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
 
-#include <QDebug>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -56,11 +57,7 @@ QPushButton* makeImageButton(QWidget* parent, const char* objectName, const QRec
     b->setIconSize(QSize(iconSize, iconSize));
     b->setToolTip(tip);
     if (!image.isEmpty())
-        b->setStyleSheet(QString("QPushButton { background-color: transparent; border: none;"
-                                 " background-repeat: no-repeat; image: url(%1); }"
-                                 " QPushButton:hover { image: url(%2); }"
-                                 " QPushButton:pressed { image: url(%1); }")
-                             .arg(image, hover));
+        styleImageButton(b, image, hover, image, ImageFit::Scaled);
     return b;
 }
 
@@ -454,28 +451,28 @@ void InvButton::InvClicked()
     if (!enabledButtons || excluded)
         return;
     getsCommands = (rec.statusWord() & registerblocks::StatusAcceptsCommands) != 0;
-    qDebug("%s: communication window for %s", "InvClicked", qPrintable(addressText));
+    qCDebug(lcTile, "%s: communication window for %s", "InvClicked", qPrintable(addressText));
 }
 
 void InvButton::UpdateButton()
 {
-    qDebug("%s: %s", "UpdateButton", qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s", "UpdateButton", qPrintable(addressText));
 }
 void InvButton::GraphsButton()
 {
-    qDebug("%s: %s", "GraphsButton", qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s", "GraphsButton", qPrintable(addressText));
 }
 void InvButton::AlarmsButton()
 {
-    qDebug("%s: %s", "AlarmsButton", qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s", "AlarmsButton", qPrintable(addressText));
 }
 void InvButton::ProbesClicked()
 {
-    qDebug("%s: %s", "ProbesClicked", qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s", "ProbesClicked", qPrintable(addressText));
 }
 void InvButton::MeasuresClicked()
 {
-    qDebug("%s: %s", "MeasuresClicked", qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s", "MeasuresClicked", qPrintable(addressText));
 }
 
 void InvButton::CloseCommandWindow()

@@ -1,12 +1,12 @@
 // The tile's Modbus TCP request cycle: one request per tick of the poll
 // timer, at most one outstanding, the next chosen by the reply.
 #include "invbutton.h"
+#include "logging.h"
 
 #include "dialogfault.h"
 #include "modbusframes.h"
 #include "tiletexts.h"
 
-#include <QDebug>
 #include <QLabel>
 #include <QMutexLocker>
 #include <QTcpSocket>
@@ -49,7 +49,7 @@ void InvButton::OpenSocket()
         socket = new QTcpSocket(this);
         // Without a chosen interface the system picks the local address.
         if (!hostAddress.isNull() && !socket->bind(hostAddress, 0)) {
-            qDebug("BIND FAIL!!!");
+            qCDebug(lcLink, "BIND FAIL!!!");
             ShowFault(DialogFault::FormatCode("invb - ", 4241, errno ? errno : -1));
         }
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -151,7 +151,7 @@ void InvButton::SendQuery()
         if (queryStatus == TpxBlockA || queryStatus == TpxBlockB || queryStatus == TpxBlockC)
             SendState(queryStatus);
         else
-            qDebug("DEF CASE: %d", queryStatus);
+            qCDebug(lcLink, "DEF CASE: %d", queryStatus);
         return;
     }
     if (isStringBox) {
@@ -173,11 +173,11 @@ void InvButton::SendQuery()
     else if (queryStatus == TypeBlock) {
         const int registers = typeBlockRegisters(LinkContext());
         if (!isZeta) {
-            qDebug("Sending theVal %d...", registers);
+            qCDebug(lcLink, "Sending theVal %d...", registers);
         } else {
-            qDebug("ZETA: Sending theVal %d...", registers);
-            qDebug("%s", qPrintable(versionText));
-            qDebug(flags.legacy ? "ZETA: OLD MODBUS" : "ZETA: NEW MODBUS");
+            qCDebug(lcLink, "ZETA: Sending theVal %d...", registers);
+            qCDebug(lcLink, "%s", qPrintable(versionText));
+            qCDebug(lcLink, flags.legacy ? "ZETA: OLD MODBUS" : "ZETA: NEW MODBUS");
         }
     }
     SendState(queryStatus);
@@ -242,7 +242,7 @@ void InvButton::incomingdata()
         return;
     }
     if (modbusframes::isExceptionReply(rec.receiveBuffer())) {
-        qDebug("MODBUS ERROR FROM %s", qPrintable(addressText));
+        qCDebug(lcLink, "MODBUS ERROR FROM %s", qPrintable(addressText));
         WriteToLog("Error MODBUS TCP!");
         emit ReplyReceived(state, received, false);
         return;
@@ -255,15 +255,15 @@ void InvButton::WrongLength(int received, int expected)
 {
     const QString read =
         QString::asprintf("READ %d bytes (expected %d) - STATUS = %d", received, expected, queryStatus);
-    qDebug("ERROR theSize (%d, %d) theQueryStatus = %d [%s]", expected, received, queryStatus,
-           qPrintable(addressText));
+    qCDebug(lcLink, "ERROR theSize (%d, %d) theQueryStatus = %d [%s]", expected, received, queryStatus,
+            qPrintable(addressText));
     const bool running = pollTimer->isActive();
     pollTimer->stop();
     pollInterval = qMin(pollInterval + 100, MaxPollInterval);
     pollTimer->setInterval(pollInterval);
     if (running)
         pollTimer->start();
-    qDebug("%s: %s [%s]", "incomingdata", qPrintable(read), qPrintable(addressText));
+    qCDebug(lcLink, "%s: %s [%s]", "incomingdata", qPrintable(read), qPrintable(addressText));
     DumpMem(const_cast<unsigned char*>(rec.receiveBuffer()),
             qMin(received, registerblocks::ReceiveBufferSize));
 }
@@ -282,7 +282,7 @@ void InvButton::HandleReply(int state)
         StoreVersion(rec.storeVersion());
         break;
     case TypeBlock: {
-        qDebug("QUERY_INVTYP for %s", qPrintable(addressText));
+        qCDebug(lcLink, "QUERY_INVTYP for %s", qPrintable(addressText));
         DumpMem(const_cast<unsigned char*>(rec.receiveBuffer()), 142);
         const int registers = typeBlockRegisters(LinkContext());
         rec.storeTypeBlock(registers);
@@ -345,7 +345,7 @@ void InvButton::HandleReply(int state)
     case TpxBlockA:
         rec.storeTpxA();
         for (int i = 0; i < registerblocks::TpxAWords; ++i)
-            qDebug("TPX_A[%d] = %04X", i, rec.tpxA[i]);
+            qCDebug(lcLink, "TPX_A[%d] = %04X", i, rec.tpxA[i]);
         break;
     case TpxBlockB:
         rec.storeTpxB();
@@ -391,7 +391,7 @@ void InvButton::ReportToSetup(int resultCode)
 {
     // The parameters dialog shows the code once it is open (commands-open flag).
     if (commandsOpen)
-        qDebug("%s: %d", "ReportToSetup", resultCode);
+        qCDebug(lcLink, "%s: %d", "ReportToSetup", resultCode);
 }
 
 void InvButton::TheSlowTimer()
@@ -454,8 +454,8 @@ void InvButton::disconnected()
 void InvButton::SocketError(QAbstractSocket::SocketError error)
 {
     if (socket) {
-        qDebug("ERROR = %d", static_cast<int>(error));
-        qDebug() << "Socket Error: " << socket->errorString();
+        qCDebug(lcLink, "ERROR = %d", static_cast<int>(error));
+        qCDebug(lcLink) << "Socket Error: " << socket->errorString();
     }
     connectedFlag = false;
     measuresValid = false;
@@ -540,12 +540,12 @@ void InvButton::setThePollInterval(int ms)
 
 void InvButton::CloseFtp(int line)
 {
-    qDebug("%s: line %d", "CloseFtp", line);
+    qCDebug(lcLink, "%s: line %d", "CloseFtp", line);
 }
 
 void InvButton::StartLogSync()
 {
-    qDebug("%s: %s", "StartLogSync", qPrintable(addressText));
+    qCDebug(lcLink, "%s: %s", "StartLogSync", qPrintable(addressText));
 }
 
 void InvButton::setTheHostAddress(const QHostAddress& a)

@@ -1,22 +1,20 @@
 // The tile's identity and its per-equipment settings file.
 #include "invbutton.h"
+#include "logging.h"
 
 #include <QDate>
 
+#include "appinfo.h"
 #include "dialogfault.h"
 #include "invlog.h"
 #include "plantlists.h"
+#include "settingsreadback.h"
 #include "tiletexts.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-
-namespace {
-const char* const Organisation = "KESTRELSunwerk";
-}
 
 void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& dns, const QString& ver,
                            int port, int ftp, const QString& p)
@@ -44,12 +42,13 @@ void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& d
     setTitle(TileTexts::titleText(addressText, name, versionText));
     dnsName = dns;
     plant = p;
-    key = addressText + QString("-%1-%2").arg(port).arg(plant);
+    key = plantlists::equipmentKey(ip, dns, port, plant);
 
     BuildStorage();
 
     delete settings;
-    settings = new QSettings(QSettings::IniFormat, QSettings::UserScope, Organisation, key, this);
+    settings =
+        new QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation, key, this);
     LoadSettings();
 
     ButtonExclude->setText(excluded ? "R" : "E");
@@ -64,7 +63,7 @@ void InvButton::LoadSettings()
 {
     if (!settings)
         return;
-    qDebug("%s: %s [%s]", "LoadSettings", qPrintable(settings->fileName()), qPrintable(dnsName));
+    qCDebug(lcTile, "%s: %s [%s]", "LoadSettings", qPrintable(settings->fileName()), qPrintable(dnsName));
     QString noSync;
     SettingsSetDefaultIfCase__String("/inv/LastSync", noSync, lastSync);
     SettingsSetDefaultIfCase__Bool("/inv/IsExcluded", false, &excluded);
@@ -95,25 +94,41 @@ void InvButton::WriteSetting(const char* k, const QVariant& value)
 
 void InvButton::SettingsSetDefaultIfCase__Int(const char* k, int def, int* dest)
 {
-    *dest = settings ? settings->value(k, def).toInt() : def;
+    if (!settings) {
+        *dest = def;
+        return;
+    }
+    *dest = settingsreadback::integer(*settings, k, def);
     WriteSetting(k, *dest);
 }
 
 void InvButton::SettingsSetDefaultIfCase__Double(const char* k, double def, double* dest)
 {
-    *dest = settings ? settings->value(k, def).toDouble() : def;
+    if (!settings) {
+        *dest = def;
+        return;
+    }
+    *dest = settingsreadback::number(*settings, k, def);
     WriteSetting(k, *dest);
 }
 
 void InvButton::SettingsSetDefaultIfCase__Bool(const char* k, bool def, bool* dest)
 {
-    *dest = settings ? settings->value(k, def).toBool() : def;
+    if (!settings) {
+        *dest = def;
+        return;
+    }
+    *dest = settingsreadback::boolean(*settings, k, def);
     WriteSetting(k, *dest);
 }
 
 void InvButton::SettingsSetDefaultIfCase__String(const char* k, QString& def, QString& dest)
 {
-    dest = settings ? settings->value(k, def).toString() : def;
+    if (!settings) {
+        dest = def;
+        return;
+    }
+    dest = settingsreadback::string(*settings, k, def);
     WriteSetting(k, dest);
 }
 
@@ -123,17 +138,17 @@ void InvButton::setTheInvIsZETA(bool on)
     WriteSetting("/inv/IsZETA", on);
     if (!on)
         return;
-    qDebug("IS ZETA, setting Pixmap");
+    qCDebug(lcTile, "IS ZETA, setting Pixmap");
     SetIcon(TileTexts::zetaIcon());
     flags.legacy = false;
-    qDebug("%s", qPrintable(versionText));
+    qCDebug(lcTile, "%s", qPrintable(versionText));
     if (!beingDeleted)
         ButtonProbes->hide();
 }
 
 void InvButton::setTheInvIsTPX(bool on)
 {
-    qDebug("%s called.", "setTheInvIsTPX");
+    qCDebug(lcTile, "%s called.", "setTheInvIsTPX");
     WriteSetting("/inv/IsTPX", on);
     isTpx = on;
     UpdateIdleTimers();
@@ -153,7 +168,7 @@ void InvButton::setTheLastSync(const QString& date)
 
 void InvButton::setTheStoragePath(const QString& root, int line)
 {
-    qDebug("%s: %s (line %d)", "setTheStoragePath", qPrintable(root), line);
+    qCDebug(lcTile, "%s: %s (line %d)", "setTheStoragePath", qPrintable(root), line);
     storageRoot = root;
     BuildStorage();
 }
@@ -175,13 +190,13 @@ QString InvButton::getTheStoragePath() const
 
 void InvButton::WriteToLog(const QString& message)
 {
-    qDebug("%s: %s [%s]", "WriteToLog", qPrintable(message), qPrintable(addressText));
+    qCDebug(lcTile, "%s: %s [%s]", "WriteToLog", qPrintable(message), qPrintable(addressText));
     InvLog::write(storage.storageFolder(), addressText, message);
 }
 
 void InvButton::ShowFault(const QString& code)
 {
-    qWarning("%s: %s", "ShowFault", qPrintable(code));
+    qCWarning(lcTile, "%s: %s", "ShowFault", qPrintable(code));
     if (!faultWindow)
         faultWindow = new DialogFault(this);
     faultWindow->SetCode(code);

@@ -1,6 +1,5 @@
 #include "registerblocks.h"
-
-#include <QDebug>
+#include "logging.h"
 
 #include <cstring>
 
@@ -129,8 +128,8 @@ TypeInfo decodeTypeBlock(const unsigned short* words, int count)
         info.probeMax[p] = words[66 + p];
         if (count >= TypeBlockWords)
             info.probeUnits[p] = lowByteText(words + 71 + 10 * p, 10);
-        qDebug("%s: probe %d [%s] [%s]", "decodeTypeBlock", p + 1, qPrintable(info.probeNames[p]),
-               qPrintable(info.probeUnits[p]));
+        qCDebug(lcLink, "%s: probe %d [%s] [%s]", "decodeTypeBlock", p + 1, qPrintable(info.probeNames[p]),
+                qPrintable(info.probeUnits[p]));
     }
     info.kvpac = words[70];
     return info;

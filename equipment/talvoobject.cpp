@@ -1,8 +1,7 @@
 #include "talvoobject.h"
+#include "logging.h"
 
 #include "invbutton.h"
-
-#include <QDebug>
 
 TalvoObject::TalvoObject(InvButton* owner) : QLabel(owner), tile(owner)
 {
@@ -12,7 +11,7 @@ TalvoObject::TalvoObject(InvButton* owner) : QLabel(owner), tile(owner)
 
 void TalvoObject::slotClicked()
 {
-    qDebug("%s: icon of %s", "slotClicked", qPrintable(tile->GetRealIp()));
+    qCDebug(lcTile, "%s: icon of %s", "slotClicked", qPrintable(tile->GetRealIp()));
 }
 
 void TalvoObject::mousePressEvent(QMouseEvent*)

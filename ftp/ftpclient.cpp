@@ -1,8 +1,8 @@
 #include "ftpclient.h"
+#include "logging.h"
 
 #include "ftplistparser.h"
 
-#include <QDebug>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -419,7 +419,7 @@ void FtpClient::onControlReadyRead()
         if (r == FtpReplyParser::NeedMore)
             return;
         if (r == FtpReplyParser::Error) {
-            qDebug("FtpClient: %s", qPrintable(m_replies.errorString()));
+            qCDebug(lcFtp, "FtpClient: %s", qPrintable(m_replies.errorString()));
             connectionLost(tr("Protocol error: %1").arg(m_replies.errorString()));
             return;
         }
@@ -493,7 +493,7 @@ void FtpClient::handleReply(const FtpReply& reply)
         return;
     }
     if (!m_awaitingReply || m_step == StepIdle) {
-        qDebug("FtpClient: unexpected reply %d %s", reply.code, qPrintable(reply.text));
+        qCDebug(lcFtp, "FtpClient: unexpected reply %d %s", reply.code, qPrintable(reply.text));
         return;
     }
     m_awaitingReply = false;
@@ -625,7 +625,7 @@ void FtpClient::handlePasvReply(const FtpReply& reply)
     if (!address.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)) {
         // Boards behind address translation announce an address the console
         // cannot reach; the host we talk to is the one that listens.
-        qDebug("LS: host address in PASV differ.");
+        qCDebug(lcFtp, "LS: host address in PASV differ.");
         address = peer;
     }
 
@@ -772,7 +772,7 @@ void FtpClient::processListLine(const QByteArray& raw)
         return;
     if (!FtpListParser::isSafeFileName(entry.name())) {
         // Never hand out a name that could lead a caller outside its folder.
-        qDebug() << "FtpClient: skipping listed name" << entry.name();
+        qCDebug(lcFtp) << "FtpClient: skipping listed name" << entry.name();
         return;
     }
     emit listInfo(entry);

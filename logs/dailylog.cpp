@@ -1,4 +1,5 @@
 #include "dailylog.h"
+#include "logging.h"
 
 #include "logtext.h"
 
@@ -35,7 +36,7 @@ DailyLogData DailyLog::read(const QString& path, bool isZeta)
         return none;
     }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug("ops");
+        qCDebug(lcLogs, "ops");
         DailyLogData none;
         none.valueCount = valueCount(isZeta);
         return none;

@@ -1,4 +1,5 @@
 #include "invlog.h"
+#include "logging.h"
 
 #include "storagepaths.h"
 
@@ -40,7 +41,7 @@ bool write(const QString& storageFolder, const QString& address, const QString& 
     if (!file.open(QIODevice::Append | QIODevice::Text)) {
         // The folder may have been removed behind our back: make it again.
         if (!QDir().mkpath(storageFolder) || !file.open(QIODevice::Append | QIODevice::Text)) {
-            qDebug("%s: cannot open %s", "WriteToLog", qPrintable(file.fileName()));
+            qCDebug(lcLogs, "%s: cannot open %s", "WriteToLog", qPrintable(file.fileName()));
             return false;
         }
     }

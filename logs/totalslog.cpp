@@ -1,4 +1,5 @@
 #include "totalslog.h"
+#include "logging.h"
 
 #include "logtext.h"
 #include "storagepaths.h"
@@ -34,7 +35,7 @@ QVector<double> TotalsLog::monthlySums(const QString& path, bool* opened)
     if (!file.exists())
         return QVector<double>(12, 0.0);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug("%s: ops", "FillMonthlyEnergy");
+        qCDebug(lcLogs, "%s: ops", "FillMonthlyEnergy");
         return QVector<double>(12, 0.0);
     }
     if (opened)

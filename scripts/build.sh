@@ -8,13 +8,8 @@ shift || true
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-# Generated form and meta-object headers that change during a build are only
-# picked up by the compile steps of the next one; a second pass costs nothing
-# when everything is up to date.
-for pass in 1 2; do
-    if [ $# -gt 0 ]; then
-        cmake --build "$BUILD" -j"$(nproc)" --target "$@"
-    else
-        cmake --build "$BUILD" -j"$(nproc)"
-    fi
-done
+if [ $# -gt 0 ]; then
+    cmake --build "$BUILD" -j"$(nproc)" --target "$@"
+else
+    cmake --build "$BUILD" -j"$(nproc)"
+fi

@@ -2,6 +2,7 @@
 // served by plantsim, waits until every tile is connected, then measures for
 // a fixed time the process CPU time and the replies the tiles handled.
 // usage: console_bench BOARDS-FILE COUNT SECONDS (the first COUNT boards form the plant "Bench")
+#include "appinfo.h"
 #include "benchsupport.h"
 #include "invbutton.h"
 #include "maindialog.h"
@@ -21,13 +22,14 @@ int main(int argc, char** argv)
     const int n = int(run.boards.size());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName("VeloraDataControl");
+    QCoreApplication::setApplicationName(appinfo::ApplicationName);
     QTemporaryDir home;
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
     {
         // plantsim runs without FTP servers: the log sync each tile starts is refused at once.
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", "VeloraDataControl");
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
+                           appinfo::ApplicationName);
         QVector<StoredEquipment> plant;
         for (int i = 0; i < n; ++i) {
             const QString address = QString::fromStdString(run.boards[i].address);

@@ -1,6 +1,7 @@
 // The plant window: stored plant, tile grid, side buttons, supervision,
 // discovery replies, manual entry and faults. Runs in a network namespace
 // with only loopback, as the plant "LOCAL" broadcasts.
+#include "appinfo.h"
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
@@ -19,14 +20,16 @@
 namespace {
 QString stored(const char* key)
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", "VeloraDataControl")
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
+                     appinfo::ApplicationName)
         .value(key)
         .toString();
 }
 // Stores equipments named Inv0, Inv1... under the given keys.
 void storeEquipments(const QStringList& keys)
 {
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", "VeloraDataControl");
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
+                appinfo::ApplicationName);
     QString names, dns, vers, ports, ftp;
     for (int i = 0; i < keys.size(); ++i) {
         names += QString("Inv%1,").arg(i), dns += "NO_DNS_NAME,", vers += "1.5.0,", ftp += "21,";

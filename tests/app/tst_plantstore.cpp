@@ -1,5 +1,6 @@
 // The stored plant and the plant summary: list and key formats, the
 // "/app/" keys, merging, removal, and the sums behind the summary line.
+#include "appinfo.h"
 #include "plantstore.h"
 #include "plantsummary.h"
 #include "testsupport.h"
@@ -34,8 +35,8 @@ class TestPlantStore : public QObject
     QSettings* fresh()
     {
         sandbox = std::make_unique<testsupport::SandboxSettings>();
-        settings =
-            std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", "T");
+        settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                               appinfo::SettingsOrganisation, "T");
         return settings.get();
     }
     QString stored(const char* key) { return settings->value(key).toString(); }

@@ -1,6 +1,7 @@
 // The console on the plant "LOCAL" discovers the simulator's demo plant.
 // Runs only inside the isolated network of scripts/netns-run.sh: the
 // broadcasts never leave it.
+#include "appinfo.h"
 #include "dialogfirstuse.h"
 #include "invbutton.h"
 #include "maindialog.h"
@@ -16,7 +17,7 @@
 namespace {
 QString stored(const char* key)
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
                      QCoreApplication::applicationName())
         .value(key)
         .toString();

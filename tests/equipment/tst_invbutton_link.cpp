@@ -1,7 +1,8 @@
 // The tile against plantsim on loopback, its cycle driven tick by tick (poll
 // timer stopped, SendQuery() called, the reply awaited), and its settings file.
+#include "appinfo.h"
 #include "invbutton.h"
-#include "simulator/plantsimprocess.h"
+#include "plantsimprocess.h"
 #include "storagepaths.h"
 #include "testsupport.h"
 #include <QLabel>
@@ -37,7 +38,7 @@ class TestInvButtonLink : public QObject
     {
         const quint16 port = sim->board(id).modbus;
         if (fresh) {
-            QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk",
+            QSettings s(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
                         QString("127.0.0.1-%1-Sim").arg(port));
             s.setValue("/inv/IsTPX", id == "tpx");
             s.setValue("/inv/IsExcluded", false);
@@ -258,7 +259,7 @@ private slots:
         QCOMPARE(tile.getMonthlyEnergy(year, 3), 15.0);
         QCOMPARE(tile.getMonthlyEnergy(year, 4), 7.0);
         // A first start writes every key of the settings file.
-        QSettings s(QSettings::IniFormat, QSettings::UserScope, "KESTRELSunwerk", tile.GetIp());
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation, tile.GetIp());
         for (const char* key : {"inv/LastSync", "inv/IsExcluded", "inv/IsZETA", "inv/IsTPX", "inv/DnsName"})
             QVERIFY2(s.contains(key), key);
         QCOMPARE(s.value("inv/DnsName").toString(), QString("NO_DNS_NAME"));

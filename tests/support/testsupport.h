@@ -2,6 +2,7 @@
 // Helpers shared by the tests: a private settings and storage folder, and
 // optional window grabs for review.
 
+#include "appinfo.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
@@ -67,8 +68,8 @@ inline QString sourceDir()
     int main(int argc, char** argv)                                                                          \
     {                                                                                                        \
         QApplication app(argc, argv);                                                                        \
-        QCoreApplication::setOrganizationName("Orv Sunwerk");                                                \
-        QCoreApplication::setApplicationName("VeloraDataControl");                                           \
+        QCoreApplication::setOrganizationName(appinfo::OrganisationName);                                    \
+        QCoreApplication::setApplicationName(appinfo::ApplicationName);                                      \
         TestClass t;                                                                                         \
         return QTest::qExec(&t, argc, argv);                                                                 \
     }
