@@ -9,8 +9,14 @@ BUILD="${BUILD_DIR:-$ROOT/build}"
 
 if [ "${1:-}" = "--in-namespace" ]; then
     # Inside the namespace: the plant first, then the console in the foreground.
-    LOG="$(mktemp -t plantsim.XXXXXX.log)"
-    "$BUILD/simulator/plantsim" </dev/null >"$LOG" 2>&1 &
+    # plantsim reads its control commands from a named pipe in the log folder
+    # (scripts/plantctl.sh writes to it); a descriptor kept open here means the
+    # pipe never reaches end of file while the demo runs.
+    CTL="$VELORA_DEMO_DIR/plantsim.ctl"
+    LOG="$VELORA_DEMO_DIR/plantsim.log"
+    mkfifo "$CTL"
+    exec 3<>"$CTL"
+    "$BUILD/simulator/plantsim" <"$CTL" >"$LOG" 2>&1 &
     SIM=$!
     trap 'kill "$SIM" 2>/dev/null || true; wait "$SIM" 2>/dev/null || true' EXIT
     for _ in $(seq 1 100); do
@@ -22,9 +28,15 @@ if [ "${1:-}" = "--in-namespace" ]; then
         fi
         sleep 0.1
     done
-    echo "Demo plant running (plantsim log: $LOG); console on 192.168.1.10."
+    echo "Demo plant running; console on 192.168.1.10."
+    echo "Logs in $VELORA_DEMO_DIR; make the plant misbehave with scripts/plantctl.sh (see README)."
     "$BUILD/VeloraDataControl"
     exit $?
+fi
+
+KEEP_LOGS=0
+if [ "${1:-}" = "--keep-logs" ]; then
+    KEEP_LOGS=1
 fi
 
 # The console needs a display that can be reached from inside the namespace:
@@ -54,6 +66,24 @@ fi
 
 "$ROOT/scripts/deps.sh"
 "$ROOT/scripts/build.sh" "$BUILD" VeloraDataControl plantsim
+
+# One folder for the demo's logs and the plant's control pipe, named now,
+# removed at exit unless --keep-logs was given. scripts/plantctl.sh finds it
+# through the pointer file.
+VELORA_DEMO_DIR="$(mktemp -d -t velora-demo.XXXXXX)"
+POINTER="${XDG_RUNTIME_DIR:-/tmp}/velora-demo.current"
+echo "$VELORA_DEMO_DIR" >"$POINTER"
+cleanup() {
+    rm -f "$POINTER"
+    if [ "$KEEP_LOGS" -eq 1 ]; then
+        echo "Demo logs kept in $VELORA_DEMO_DIR"
+    else
+        rm -rf "$VELORA_DEMO_DIR"
+    fi
+}
+trap cleanup EXIT
+export VELORA_DEMO_DIR
+
 set +e
 BUILD_DIR="$BUILD" "$ROOT/scripts/netns-run.sh" -- "$ROOT/scripts/run.sh" --in-namespace
 rc=$?
