@@ -57,8 +57,10 @@ int main(int argc, char** argv)
     const QCommandLineOption quietOpt("quiet",
                                       "Print only the BOARD/READY lines, answers and errors, no events.");
     const QCommandLineOption updateOpt("update-ms", "Period of the value updates.", "ms", "1000");
+    const QCommandLineOption solarOpt(
+        "solar-time", "Time of day the values follow (HH:mm) instead of the PC clock.", "time");
     parser.addOptions({scenarioOpt, loopbackOpt, portBaseOpt, generateOpt, baseOpt, controlOpt, noFtpOpt,
-                       noUdpOpt, dumpOpt, updateOpt, quietOpt});
+                       noUdpOpt, dumpOpt, updateOpt, quietOpt, solarOpt});
     parser.process(app);
     setSimLogQuiet(parser.isSet(quietOpt));
 
@@ -92,6 +94,13 @@ int main(int argc, char** argv)
     options.ftp = !parser.isSet(noFtpOpt);
     options.udp = !parser.isSet(noUdpOpt);
     options.updateMs = qMax(50, parser.value(updateOpt).toInt());
+    if (parser.isSet(solarOpt)) {
+        options.solarTime = QTime::fromString(parser.value(solarOpt), "HH:mm");
+        if (!options.solarTime.isValid()) {
+            simSay("ERROR --solar-time needs HH:mm");
+            return 2;
+        }
+    }
     Plant plant(scenario, options);
     QObject::connect(&plant, &Plant::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&plant, &Plant::readyChanged, &plant, [&plant] {

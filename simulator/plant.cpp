@@ -26,6 +26,13 @@ Plant::Plant(const Scenario& scenario, const PlantOptions& options, QObject* par
         udp = new UdpResponder(models, this);
     clock.setInterval(opts.updateMs);
     connect(&clock, &QTimer::timeout, this, &Plant::tick);
+    tick();
+}
+
+QDateTime Plant::now() const
+{
+    const QDateTime pc = QDateTime::currentDateTime();
+    return opts.solarTime.isValid() ? QDateTime(pc.date(), opts.solarTime) : pc;
 }
 
 Plant::~Plant()
@@ -58,9 +65,9 @@ void Plant::checkReady()
 
 void Plant::tick()
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime t = now();
     for (Board& b : boards)
-        b.model->update(now);
+        b.model->update(t);
 }
 
 Plant::Board* Plant::find(const QString& id)

@@ -5,7 +5,9 @@
 #include "boardmodel.h"
 #include "scenario.h"
 
+#include <QDateTime>
 #include <QObject>
+#include <QTime>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -19,6 +21,9 @@ struct PlantOptions
     bool ftp = true;
     bool udp = true;
     int updateMs = 1000;
+    // Time of day the values follow; invalid: the PC clock. A fixed time
+    // keeps the power curve away from the night for runs at any hour.
+    QTime solarTime;
 };
 
 class Plant : public QObject
@@ -53,6 +58,7 @@ private:
     };
 
     void tick();
+    QDateTime now() const;
     void checkReady();
     Board* find(const QString& id);
     QString setValue(Board* b, const QStringList& args);

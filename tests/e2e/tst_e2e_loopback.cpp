@@ -65,8 +65,8 @@ private slots:
             board("zeta", "zeta", 150, "Barn", 50000), board("sb", "stringbox", 130, "Strings", 0),
             board("tpx", "tpx", 150, "Storage", 8000)};
         const QString scenario = writeScenario(dir, boards);
-        QVERIFY(sim.start(
-            {"--scenario", scenario, "--loopback", "--no-ftp", "--no-udp", "--update-ms", "3600000"}));
+        QVERIFY(sim.start({"--scenario", scenario, "--loopback", "--no-ftp", "--no-udp", "--update-ms",
+                           "3600000", "--solar-time", "12:00"}));
     }
 
     void plantConnectsAndIsSummed()
