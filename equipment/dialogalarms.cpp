@@ -4,15 +4,10 @@
 #include "logging.h"
 #include "ui_dialogalarms.h"
 
-#include <QCloseEvent>
-#include <QMouseEvent>
-
-DialogAlarms::DialogAlarms(QWidget* parent) : QDialog(parent), ui(new Ui::DialogAlarms)
+DialogAlarms::DialogAlarms(QWidget* parent) : FramelessDialog(parent), ui(new Ui::DialogAlarms)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setWindowOpacity(0.95);
-    setAttribute(Qt::WA_DeleteOnClose);
+    setKeepOnScreen(true);
     styleImageButton(ui->pushButtonClose, ":/buttonquit.png", ":/buttonquitG.png");
 
     // A fixed-pitch face keeps the tags of the padded lines in one column.
@@ -64,31 +59,8 @@ void DialogAlarms::on_pushButtonClose_clicked()
     close();
 }
 
-void DialogAlarms::closeEvent(QCloseEvent* event)
+void DialogAlarms::windowClosing()
 {
-    // Told once, while the owner still holds the window: it is deleted next.
-    if (!closing) {
-        closing = true;
-        refreshTimer.stop();
-        emit AlarmsDialogIsClosed();
-    }
-    event->accept();
-}
-
-void DialogAlarms::reject()
-{
-    close();
-}
-
-void DialogAlarms::mousePressEvent(QMouseEvent* event)
-{
-    drag.press(this, event);
-}
-
-void DialogAlarms::mouseMoveEvent(QMouseEvent* event)
-{
-    // The window never goes above or left of the first pixel of the screen.
-    const QPoint to = drag.destination(event);
-    if (to.x() >= 1 && to.y() >= 1)
-        drag.move(this, event);
+    refreshTimer.stop();
+    emit AlarmsDialogIsClosed();
 }

@@ -4,16 +4,15 @@
 // alarm words after each alarm-words reply and is told when it closes.
 
 #include "alarmtexts.h"
-#include "windowdrag.h"
+#include "framelessdialog.h"
 
-#include <QDialog>
 #include <QTimer>
 
 namespace Ui {
 class DialogAlarms;
 }
 
-class DialogAlarms : public QDialog
+class DialogAlarms : public FramelessDialog
 {
     Q_OBJECT
 public:
@@ -41,15 +40,10 @@ public slots:
     void on_pushButtonClose_clicked();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void windowClosing() override;
 
 private:
     Ui::DialogAlarms* ui;
     AlarmList list;
     QTimer refreshTimer;
-    WindowDrag drag;
-    bool closing = false;
 };
