@@ -20,6 +20,7 @@ DialogAlarms::DialogAlarms(QWidget* parent) : FramelessDialog(parent), ui(new Ui
 
     connect(&refreshTimer, &QTimer::timeout, this, &DialogAlarms::RefreshScreen);
     refreshTimer.start(500);
+    RefreshScreen(); // the clock from the start; the words are all zero yet
 }
 
 DialogAlarms::~DialogAlarms()

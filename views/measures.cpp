@@ -45,12 +45,19 @@ void Measures::setTheShowExtended(bool on)
 void Measures::setTheInvIsZETA(bool on)
 {
     zeta = on;
+    ChooseImage();
 }
 
 void Measures::setTheNominalPower(double watts)
 {
     in.nominalPower = watts;
-    image = measurestexts::imageFor(zeta, watts);
+    ChooseImage();
+}
+
+// Either setter may come first: the image follows both.
+void Measures::ChooseImage()
+{
+    image = measurestexts::imageFor(zeta, in.nominalPower);
     ui->theIcon->setPixmap(QPixmap(image));
 }
 

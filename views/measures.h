@@ -67,6 +67,7 @@ protected:
     void windowClosing() override;
 
 private:
+    void ChooseImage();
     void ShowHouse(measurestexts::House house);
 
     Ui::Measures* ui;

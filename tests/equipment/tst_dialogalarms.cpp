@@ -62,6 +62,7 @@ private slots:
         QCOMPARE(list->font().family(), QString("Courier"));
         QCOMPARE(list->font().pixelSize(), 12);
         QCOMPARE(shown(w), QStringList{"No alarms!"});
+        QVERIFY(!w.findChild<QLabel*>("labelTopBar")->pixmap(Qt::ReturnByValue).isNull());
         for (const char* name : {"lineUpper", "lineLower", "lineLeft", "lineRight"})
             QVERIFY2(w.findChild<QFrame*>(name), name);
         w.setTheTitle("192.168.1.20 - Roof East");

@@ -265,6 +265,18 @@ private slots:
         QCOMPARE(first->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     }
 
+    // The image follows the kind and the nominal power, whichever is set first.
+    void imageFollowsKindAndPower()
+    {
+        Measures w;
+        w.setTheNominalPower(250000.0);
+        QCOMPARE(w.getTheImage(), QString(":/centr2.png"));
+        w.setTheInvIsZETA(true);
+        QCOMPARE(w.getTheImage(), QString(":/ZETA.png"));
+        QCOMPARE(w.findChild<QLabel*>("theIcon")->pixmap(Qt::ReturnByValue).toImage(),
+                 QPixmap(":/ZETA.png").toImage());
+    }
+
     // Every way of closing tells the owner once; the window then deletes itself.
     void closing_data()
     {
