@@ -25,6 +25,9 @@ public:
         }
     }
 
+    // Where a move with the left button held would put the window.
+    QPoint destination(const QMouseEvent* event) const { return event->globalPos() - offset; }
+
 private:
     QPoint offset;
 };

@@ -1,0 +1,168 @@
+// The alarm window fed with alarm words built from the bytes of a board's
+// reply: its list, date and time, the selection kept over unchanged words,
+// its closing and its dragging. The list rules themselves: tst_alarmtexts.
+#include "dialogalarms.h"
+#include "registerreply.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+registerblocks::ProtocolFlags flagsOf(int version)
+{
+    registerblocks::ProtocolFlags f;
+    f.applyVersion(static_cast<short>(version));
+    return f;
+}
+// Hands the window the alarm words of a reply, as the tile does after one.
+void feed(DialogAlarms& w, const QVector<quint16>& registers1000, int version = 150)
+{
+    EquipmentRecords rec;
+    testsupport::receiveWords(rec, registers1000);
+    rec.storeAlarmWords();
+    w.setTheAlarmWords(rec.alarmWords, flagsOf(version));
+}
+QStringList shown(DialogAlarms& w)
+{
+    QStringList out;
+    const QListWidget* list = w.findChild<QListWidget*>("listAlarms");
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+void sendMouse(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButtons buttons)
+{
+    const QPoint local = w->mapFromGlobal(global);
+    QMouseEvent e(type, local, local, global, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                  buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+// A plant in trouble: a grid fault, the inverter stopped by it, a fan alarm.
+const QVector<quint16> SomeAlarms = {0,      0x0000, 0x4000, 0x0020, 0x0001,
+                                     0x0000, 0x0400, 0x0000, 0x0000, 0x0000};
+} // namespace
+
+class TestDialogAlarms : public QObject
+{
+    Q_OBJECT
+private slots:
+    void form()
+    {
+        DialogAlarms w;
+        QCOMPARE(int(w.windowFlags() & (Qt::Dialog | Qt::FramelessWindowHint)), 0x803);
+        QVERIFY(qAbs(w.windowOpacity() - 0.95) < 0.01); // kept in 8 bits
+        QCOMPARE(w.findChild<QPushButton*>("pushButtonClose")->toolTip(), QString("Close this window"));
+        const QListWidget* list = w.findChild<QListWidget*>("listAlarms");
+        QVERIFY(list);
+        QCOMPARE(list->font().family(), QString("Courier"));
+        QCOMPARE(list->font().pixelSize(), 12);
+        QCOMPARE(shown(w), QStringList{"No alarms!"});
+        QVERIFY(!w.findChild<QLabel*>("labelTopBar")->pixmap(Qt::ReturnByValue).isNull());
+        for (const char* name : {"lineUpper", "lineLower", "lineLeft", "lineRight"})
+            QVERIFY2(w.findChild<QFrame*>(name), name);
+        w.setTheTitle("192.168.1.20 - Roof East");
+        QCOMPARE(w.findChild<QLabel*>("AlarmsTitle")->text(), QString("192.168.1.20 - Roof East"));
+    }
+
+    // The refresh timer shows the words within half a second, with the clock.
+    void listsTheWordsOfAReply()
+    {
+        DialogAlarms w;
+        w.setTheTitle("192.168.1.20 - Roof East");
+        feed(w, SomeAlarms);
+        w.show();
+        QTRY_COMPARE_WITH_TIMEOUT(shown(w).size(), 4, 2000);
+        QCOMPARE(shown(w), (QStringList{"Inverter Failed or inhibited" + QString(22, ' ') + "i08",
+                                        "WRONG AC LINE VOLTAGE" + QString(29, ' ') + "a26",
+                                        "Pause for AC Line wrong" + QString(27, ' ') + "b05",
+                                        "Fan failure" + QString(39, ' ') + "c14"}));
+        const QString stamp = w.findChild<QLabel*>("theDateTime")->text();
+        QVERIFY2(
+            QRegularExpression("^\\d{1,2}/\\d{1,2}/\\d{4} - \\d{1,2}:\\d{2}:\\d{2}$").match(stamp).hasMatch(),
+            qPrintable(stamp));
+        testsupport::saveGrab(&w, "dialogalarms");
+    }
+
+    // Words that give the same groups leave the items, and so the selection,
+    // alone; a change only in X rebuilds the list.
+    void selectionSurvivesUnchangedWords()
+    {
+        DialogAlarms w;
+        feed(w, SomeAlarms);
+        w.RefreshScreen();
+        QListWidget* list = w.findChild<QListWidget*>("listAlarms");
+        list->setCurrentRow(1);
+        const QListWidgetItem* selected = list->currentItem();
+        feed(w, SomeAlarms); // the next reply, unchanged
+        w.RefreshScreen();
+        QCOMPARE(list->currentItem(), selected);
+        QVERIFY(selected->isSelected());
+
+        QVector<quint16> x = SomeAlarms;
+        x[8] = 0x0010; // FAULT 16, group X only
+        feed(w, x);
+        w.RefreshScreen();
+        QCOMPARE(list->count(), 5);
+        QVERIFY(list->selectedItems().isEmpty());
+        QCOMPARE(list->item(4)->text(), "FAULT 16: CAN error (Node 7B)" + QString(21, ' ') + "x04");
+    }
+
+    // Every way of closing tells the owner once, then the window deletes itself.
+    void closingTellsTheOwner_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("close button") << "button";
+        QTest::newRow("escape key") << "escape";
+        QTest::newRow("close") << "close";
+    }
+    void closingTellsTheOwner()
+    {
+        QFETCH(QString, how);
+        QWidget owner;
+        QPointer<DialogAlarms> w = new DialogAlarms(&owner);
+        w->show();
+        QSignalSpy closed(w.data(), &DialogAlarms::AlarmsDialogIsClosed);
+        if (how == "button")
+            QTest::mouseClick(w->findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
+        else if (how == "escape")
+            QTest::keyClick(w.data(), Qt::Key_Escape);
+        else
+            w->close();
+        QCOMPARE(closed.count(), 1);
+        QTRY_VERIFY(w.isNull());
+    }
+
+    // Dragging with the left button moves the window, but never to a
+    // position with a coordinate below 1.
+    void dragging_data()
+    {
+        QTest::addColumn<QPoint>("by");
+        QTest::addColumn<QPoint>("to");
+        QTest::newRow("inside") << QPoint(-30, 40) << QPoint(70, 140);
+        QTest::newRow("to 1, 1") << QPoint(-99, -99) << QPoint(1, 1);
+        QTest::newRow("left of the screen") << QPoint(-100, 10) << QPoint(100, 100);
+        QTest::newRow("above the screen") << QPoint(5, -120) << QPoint(100, 100);
+    }
+    void dragging()
+    {
+        QFETCH(QPoint, by);
+        DialogAlarms w;
+        w.show();
+        w.move(100, 100);
+        QTRY_COMPARE(w.pos(), QPoint(100, 100));
+        const QPoint grab = w.mapToGlobal(QPoint(200, 60));
+        sendMouse(&w, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        sendMouse(&w, QEvent::MouseMove, grab + by, Qt::LeftButton);
+        QTEST(w.pos(), "to");
+        sendMouse(&w, QEvent::MouseMove, grab + by + QPoint(300, 300), Qt::NoButton); // button released
+        QTEST(w.pos(), "to");
+    }
+};
+
+VELORA_CONSOLE_TEST_MAIN(TestDialogAlarms)
+#include "tst_dialogalarms.moc"

@@ -1,0 +1,184 @@
+// The measures window's texts from a measures block built from the bytes a
+// board sends: line voltages, DC inputs, frequency and currents, P, Q, S,
+// power factor, total energy, the legacy protocol and the house rows.
+#include "measurestexts.h"
+#include "registerreply.h"
+
+#include <QtTest>
+
+using namespace measurestexts;
+using Words = QMap<int, int>;         // measures word -> value
+using Texts = QMap<QString, QString>; // label -> text; "(kept)" for a label left alone
+
+namespace {
+const QString Kept = "(kept)";
+
+// A 42-register measures reply stored as the tile stores it.
+Inputs inputsOf(const Words& words, int phases, bool extended = true, double nominal = 20000.0)
+{
+    QVector<quint16> regs(registerblocks::MeasuresWords, 0);
+    for (auto it = words.begin(); it != words.end(); ++it)
+        regs[it.key()] = static_cast<quint16>(it.value());
+    EquipmentRecords rec;
+    testsupport::receiveWords(rec, regs);
+    rec.storeMeasures(150);
+    Inputs in;
+    std::copy(rec.measures, rec.measures + registerblocks::MeasuresWords, in.measures);
+    in.numPhases = phases;
+    in.showExtended = extended;
+    in.nominalPower = nominal;
+    in.title = "Roof West";
+    return in;
+}
+void compareTexts(const Refresh& r, const Texts& expected)
+{
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        if (it.value() == Kept)
+            QVERIFY2(!r.texts.contains(it.key()),
+                     qPrintable(it.key() + " written: " + r.texts.value(it.key())));
+        else
+            QCOMPARE(r.texts.value(it.key(), "(not written)"), it.value());
+    }
+}
+} // namespace
+
+class TestMeasuresTexts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void values_data()
+    {
+        QTest::addColumn<int>("phases");
+        QTest::addColumn<bool>("extended");
+        QTest::addColumn<double>("nominal");
+        QTest::addColumn<Words>("words");
+        QTest::addColumn<Texts>("texts");
+        const Texts keptExtended{{"TotE", Kept}, {"theKVAR", Kept}, {"theKVA", Kept}, {"thePF", Kept}};
+        QTest::newRow("three phases 230 V")
+            << 3 << true << 20000.0 << Words{{10, 2300}, {11, 2300}, {12, 2300}}
+            << Texts{{"theGridV1", "398.4Vrs"}, {"theGridV2", "398.4Vst"}, {"theGridV3", "398.4Vtr"}};
+        QTest::newRow("unequal phases")
+            << 3 << true << 20000.0 << Words{{10, 2300}, {11, 2400}, {12, 2200}}
+            << Texts{{"theGridV1", "407.1Vrs"}, {"theGridV2", "398.5Vst"}, {"theGridV3", "389.7Vtr"}};
+        // 3 * 65535^2 does not fit in 32 bits.
+        QTest::newRow("words near 0xFFFF")
+            << 3 << true << 20000.0 << Words{{10, 0xFFFE}, {11, 0xFFFE}, {12, 0xFFFE}}
+            << Texts{{"theGridV1", "11350.8Vrs"}, {"theGridV3", "11350.8Vtr"}};
+        const Texts singleKept{{"theGridV1", "230.0V"}, {"theGridI1", "12.30A"}, {"theGridI2", Kept},
+                               {"theGridI3", Kept},     {"theGridV2", Kept},     {"theGridV3", Kept}};
+        QTest::newRow("single phase")
+            << 1 << true << 3000.0 << Words{{7, 123}, {10, 2300}, {11, 0}} << singleKept;
+        QTest::newRow("phases not yet known")
+            << 0 << true << 3000.0 << Words{{7, 123}, {10, 2300}, {11, 0}} << singleKept;
+        QTest::newRow("frequency") << 3 << true << 20000.0 << Words{{13, 5000}}
+                                   << Texts{{"theGridFreq", "50.00 Hz"}};
+        QTest::newRow("DC inputs, two absent")
+            << 3 << true << 20000.0
+            << Words{{1, 6120}, {2, 0xFFFF}, {3, 0}, {4, 105}, {5, 0xFFFF}, {6, 0xFFFE}}
+            << Texts{{"theVin2", "612.0V"}, {"theVin1", "---"}, {"theVin0", "0.0V"},
+                     {"theIin0", "10.5A"},  {"theIin1", "---"}, {"theIin2", "6553.4A"}};
+        QTest::newRow("P from three phases")
+            << 3 << true << 20000.0 << Words{{14, 400}, {15, 410}, {16, 420}}
+            << Texts{{"theInstPow", "P=12.3KW   "}, {"InstantPower_Label", "Roof West - Power: 12.3KW   "}};
+        QTest::newRow("P words unsigned")
+            << 3 << true << 20000.0 << Words{{14, 0xFFFF}, {15, 0xFFFF}, {16, 0}}
+            << Texts{{"theInstPow", "P=1310.7KW   "}};
+        QTest::newRow("total energy") << 3 << true << 20000.0 << Words{{20, 0}, {21, 100}}
+                                      << Texts{{"TotE", "Total Energy = 10.0 kWh"}};
+        QTest::newRow("total energy high word") << 3 << true << 20000.0 << Words{{20, 2}, {21, 100}}
+                                                << Texts{{"TotE", "Total Energy = 13117.2 kWh"}};
+        QTest::newRow("Q signed, S") << 3 << true << 20000.0
+                                     << Words{{14, 300},    {15, 300},    {16, 300},
+                                              {31, 0xFF9C}, {32, 0xFF9C}, {33, 0xFF9C}}
+                                     << Texts{{"theKVAR", "Q=-3.0KVAR"}, {"theKVA", "S=9.5kVA"}};
+        QTest::newRow("PF") << 3 << true << 20000.0 << Words{{14, 1000}, {31, 500}}
+                            << Texts{{"thePF", "PF=0.9"}};
+        QTest::newRow("PF, Q negative")
+            << 3 << true << 20000.0 << Words{{14, 1000}, {31, 0xFE0C}} << Texts{{"thePF", "PF=-0.9"}};
+        QTest::newRow("PF at 5 %") << 3 << true << 20000.0 << Words{{14, 100}} << Texts{{"thePF", "PF=1.0"}};
+        QTest::newRow("PF below 5 %")
+            << 3 << true << 20000.0 << Words{{14, 99}, {31, 50}} << Texts{{"thePF", "---"}};
+        QTest::newRow("PF nominal 0, P 0") << 3 << true << 0.0 << Words{} << Texts{{"thePF", "---"}};
+        QTest::newRow("PF nominal 0, P and Q") << 3 << true << 0.0 << Words{{14, 500}, {31, 100}}
+                                               << Texts{{"thePF", "---"}, {"theKVA", "S=5.1kVA"}};
+        QTest::newRow("legacy protocol")
+            << 3 << false << 20000.0 << Words{{14, 500}, {20, 1}, {21, 1}, {31, 100}} << keptExtended;
+    }
+    void values()
+    {
+        QFETCH(int, phases);
+        QFETCH(bool, extended);
+        QFETCH(double, nominal);
+        QFETCH(Words, words);
+        QFETCH(Texts, texts);
+        const Refresh r = refresh(inputsOf(words, phases, extended, nominal));
+        compareTexts(r, texts);
+        for (const QString& text : r.texts)
+            QVERIFY2(!text.contains("nan") && !text.contains("inf"), qPrintable(text));
+    }
+
+    // status2: status register 8; house: the three house load words.
+    void houseRows_data()
+    {
+        QTest::addColumn<int>("status2");
+        QTest::addColumn<QVector<int>>("house");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Texts>("texts");
+        const int meter = registerblocks::StatusSelfConsumption, silent = registerblocks::StatusMeterSilent;
+        const Texts none{{"theL_1", Kept}, {"theL_2", Kept}, {"theL_3", Kept}, {"theL_Total", Kept}};
+        QTest::newRow("no meter") << 0 << QVector<int>{12, 34, 5} << int(House::Hidden) << none;
+        QTest::newRow("no house data") << meter << QVector<int>{0xFFFF, 34, 5} << int(House::Hidden) << none;
+        QTest::newRow("rows") << meter << QVector<int>{12, 34, 5} << int(House::Rows)
+                              << Texts{{"theL_1", "L1 =      1.2KW"},
+                                       {"theL_2", "L2 =      3.4KW"},
+                                       {"theL_3", "L3 =      0.5KW"},
+                                       {"theL_Total", "Tot=      5.1KW"}};
+        QTest::newRow("wide rows") << meter << QVector<int>{65000, 65000, 0} << int(House::Rows)
+                                   << Texts{{"theL_1", "L1 =   6500.0KW"},
+                                            {"theL_3", "L3 =      0.0KW"},
+                                            {"theL_Total", "Tot=  13000.0KW"}};
+        QTest::newRow("meter silent")
+            << (meter | silent) << QVector<int>{12, 34, 5} << int(House::Timeout)
+            << Texts{{"theL_1", "Timeout"}, {"theL_2", Kept}, {"theL_3", Kept}, {"theL_Total", Kept}};
+        QTest::newRow("silent without meter")
+            << silent << QVector<int>{12, 34, 5} << int(House::Hidden) << none;
+    }
+    void houseRows()
+    {
+        QFETCH(int, status2);
+        QFETCH(QVector<int>, house);
+        Inputs in = inputsOf({}, 3);
+        EquipmentRecords rec;
+        testsupport::receiveWords(rec, {0, 0, static_cast<quint16>(status2)});
+        rec.storeStatus();
+        testsupport::receiveWords(rec, {quint16(house[0]), quint16(house[1]), quint16(house[2])});
+        rec.storeHouseLoad();
+        std::copy(rec.status, rec.status + 3, in.status);
+        std::copy(rec.houseLoad, rec.houseLoad + 3, in.houseLoad);
+        const Refresh r = refresh(in);
+        QTEST(int(r.house), "mode");
+        QFETCH(Texts, texts);
+        compareTexts(r, texts);
+    }
+    void houseRowLongerThanItsField() { QCOMPARE(houseRow("L1 =", 1234567.8), QString("L1 =1234567.8KW")); }
+
+    void image_data()
+    {
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<double>("nominal");
+        QTest::addColumn<QString>("image");
+        QTest::newRow("small") << false << 20000.0 << ":/centr.png";
+        QTest::newRow("200 kW") << false << 200000.0 << ":/centr2.png";
+        QTest::newRow("unknown") << false << 0.0 << ":/centr.png";
+        QTest::newRow("zeta, big") << true << 300000.0 << ":/ZETA.png";
+    }
+    void image()
+    {
+        QFETCH(bool, zeta);
+        QFETCH(double, nominal);
+        QTEST(imageFor(zeta, nominal), "image");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMeasuresTexts)
+#include "tst_measurestexts.moc"
