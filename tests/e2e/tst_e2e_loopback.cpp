@@ -38,7 +38,7 @@ class TestE2eLoopback : public QObject
     double boardsPower()
     {
         double total = 0;
-        for (const QString& id : {"inv", "legacy", "zeta"}) {
+        for (const char* id : {"inv", "legacy", "zeta"}) {
             const QVector<quint16> w = mbpollRead(sim.board(id).modbus, 24, 3);
             if (w.size() != 3)
                 return -1;
