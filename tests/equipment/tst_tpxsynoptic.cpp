@@ -11,19 +11,8 @@ using namespace TpxSynoptic;
 namespace {
 QString barName(Bar bar)
 {
-    switch (bar) {
-    case Bar::Blue:
-        return "blue";
-    case Bar::DarkBlue:
-        return "navy";
-    case Bar::Grey:
-        return "grey";
-    case Bar::Red:
-        return "red";
-    case Bar::None:
-        break;
-    }
-    return "none";
+    const char* const names[] = {"none", "blue", "navy", "grey", "red"}; // in the order of Bar
+    return names[int(bar)];
 }
 QString imageName(const QString& resource)
 {
@@ -129,109 +118,55 @@ private slots:
         }
     }
 
-    // The look without a status: plain parts, grey lines; not connected: all grey.
-    void fixedLooks()
+    // Segment styles, the four value labels from block B words, the battery arrow from block A.
+    void texts_data()
     {
-        QCOMPARE(describe(initialLook()).value("rectifier"), "raddr_nero");
-        QCOMPARE(describe(initialLook()).value("arrow"), "TriangoloGrigio");
-        QCOMPARE(describe(initialLook()).value("corner"), "L_DOWN_G");
-        const QMap<QString, QString> off = describe(disconnectedLook());
-        for (auto it = off.cbegin(); it != off.cend(); ++it)
-            QVERIFY2(it.value().contains("grigio") || it.value() == "grey" || it.value() == "L_DOWN_G" ||
-                         it.value() == "SQ_GRAY" || it.value() == "TriangoloGrigio" || it.value() == "none",
-                     qPrintable(it.key() + '=' + it.value()));
-    }
-
-    void barStyles_data()
-    {
-        QTest::addColumn<int>("bar");
-        QTest::addColumn<QString>("style");
-        QTest::newRow("blue") << int(Bar::Blue) << "background-color: rgb(0, 174, 240);";
-        QTest::newRow("dark blue") << int(Bar::DarkBlue) << "background-color: rgb(0, 56, 117);";
-        QTest::newRow("grey") << int(Bar::Grey) << "background-color: rgb(208, 208, 208);";
-        QTest::newRow("red") << int(Bar::Red) << "background-color: rgb(233, 33, 0);";
-        QTest::newRow("none") << int(Bar::None) << "";
-    }
-    void barStyles()
-    {
-        QFETCH(int, bar);
-        QTEST(barStyle(Bar(bar)), "style");
-    }
-
-    // The four value labels from block B words.
-    void values_data()
-    {
-        QTest::addColumn<QVariantMap>("words"); // word number -> value
-        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        const auto w = [](std::initializer_list<std::pair<int, int>> l) {
-            QVariantMap m;
-            for (const auto& p : l)
-                m.insert(QString::number(p.first), p.second);
-            return m;
+        const auto labels = [](const QMap<int, quint16>& words) {
+            TpxTestBlocks blocks;
+            blocks.setB(words);
+            const Values v = TpxSynoptic::values(blocks.blockB());
+            return QStringList{v.ratedPower, v.batteryCapacity, v.outputLoad, v.inputLoad}.join(' ');
         };
-        QTest::newRow("rated power truncates") << w({{68, 129}}) << "rated"
-                                               << "12KVA";
-        QTest::newRow("rated power below 1 kVA") << w({{68, 9}}) << "rated"
-                                                 << "0KVA";
-        QTest::newRow("battery capacity") << w({{40, 87}}) << "capacity"
-                                          << "87%";
-        QTest::newRow("loads 50 60 70") << w({{26, 50}, {27, 60}, {28, 70}}) << "output"
-                                        << "60.0%";
-        QTest::newRow("loads are signed") << w({{26, 0xFFF6}, {27, 20}, {28, 20}}) << "output"
-                                          << "10.0%";
-        QTest::newRow("load one decimal") << w({{26, 1}, {27, 1}, {28, 2}}) << "output"
-                                          << "1.3%";
-        // 11 A mean over a rated current of 10000 VA / 690 V = 14 A (integer division): 78.6%.
-        QTest::newRow("input load") << w({{3, 100}, {4, 110}, {5, 120}, {66, 230}, {68, 100}}) << "input"
-                                    << "78.6%";
-        QTest::newRow("input load, large currents")
-            << w({{3, 60000}, {4, 60000}, {5, 60000}, {66, 230}, {68, 100}}) << "input"
-            << "42857.1%";
-        QTest::newRow("input load without rated voltage")
-            << w({{3, 100}, {4, 100}, {5, 100}, {66, 0}, {68, 100}}) << "input"
-            << "---";
-        QTest::newRow("input load with a rated current of 0")
-            << w({{3, 100}, {4, 100}, {5, 100}, {66, 230}, {68, 6}}) << "input"
-            << "---";
+        QTest::newRow("blue") << barStyle(Bar::Blue) << "background-color: rgb(0, 174, 240);";
+        QTest::newRow("dark blue") << barStyle(Bar::DarkBlue) << "background-color: rgb(0, 56, 117);";
+        QTest::newRow("grey") << barStyle(Bar::Grey) << "background-color: rgb(208, 208, 208);";
+        QTest::newRow("red") << barStyle(Bar::Red) << "background-color: rgb(233, 33, 0);";
+        QTest::newRow("no style") << barStyle(Bar::None) << "";
+        // Rated, capacity, output load, input load. 11 A mean input current over
+        // a rated 10000 VA / 690 V = 14 A (integer division) is 78.6%.
+        QTest::newRow("values") << labels({{68, 129},
+                                           {40, 87},
+                                           {26, 50},
+                                           {27, 60},
+                                           {28, 70},
+                                           {3, 100},
+                                           {4, 110},
+                                           {5, 120},
+                                           {66, 230}})
+                                << "12KVA 87% 60.0% 61.1%";
+        QTest::newRow("rated 10 kVA")
+            << labels({{68, 100}, {3, 100}, {4, 110}, {5, 120}, {66, 230}}) << "10KVA 0% 0.0% 78.6%";
+        QTest::newRow("signed loads, one decimal")
+            << labels({{26, 0xFFF6}, {27, 20}, {28, 21}}) << "0KVA 0% 10.3% ---";
+        QTest::newRow("large input currents")
+            << labels({{3, 60000}, {4, 60000}, {5, 60000}, {66, 230}, {68, 100}}) << "10KVA 0% 0.0% 42857.1%";
+        QTest::newRow("rated current of 0") << labels({{3, 100}, {66, 230}, {68, 6}}) << "0KVA 0% 0.0% ---";
+        QTest::newRow("unknown") << QStringList{unknownValues().ratedPower, unknownValues().inputLoad}.join(
+                                        ' ')
+                                 << "--- ---";
+        TpxTestBlocks a;
+        QTest::newRow("charging") << batteryDirectionImage(a.blockA()) << ":/AU.png";
+        a.setA(0, 1 << 6);
+        QTest::newRow("discharging") << batteryDirectionImage(a.blockA()) << ":/AD.png";
+        a.setA(0, 0xFFFF & ~(1 << 6));
+        QTest::newRow("other bits") << batteryDirectionImage(a.blockA()) << ":/AU.png";
     }
-    void values()
+    void texts()
     {
-        QFETCH(QVariantMap, words);
-        QFETCH(QString, label);
-        TpxTestBlocks blocks;
-        QMap<int, quint16> b;
-        for (auto it = words.cbegin(); it != words.cend(); ++it)
-            b.insert(it.key().toInt(), quint16(it.value().toInt()));
-        blocks.setB(b);
-        const Values v = TpxSynoptic::values(blocks.blockB());
-        const QMap<QString, QString> shown{{"rated", v.ratedPower},
-                                           {"capacity", v.batteryCapacity},
-                                           {"output", v.outputLoad},
-                                           {"input", v.inputLoad}};
-        QTEST(shown.value(label), "expected");
-    }
-
-    void unknownValues()
-    {
-        const Values v = TpxSynoptic::unknownValues();
-        QCOMPARE(QStringList({v.ratedPower, v.batteryCapacity, v.outputLoad, v.inputLoad}),
-                 QStringList({"---", "---", "---", "---"}));
-    }
-
-    void blockAFlags()
-    {
-        TpxTestBlocks blocks;
-        QCOMPARE(batteryDirectionImage(blocks.blockA()), ":/AU.png");
-        QVERIFY(!tpxblocks::refreshHeld(blocks.blockA()));
-        blocks.setA(0, 1 << 6);
-        QCOMPARE(batteryDirectionImage(blocks.blockA()), ":/AD.png");
-        blocks.setA(0, 0xFFFF & ~(1 << 6));
-        QCOMPARE(batteryDirectionImage(blocks.blockA()), ":/AU.png");
-        blocks.setA(3, 0x8000);
-        QVERIFY(tpxblocks::refreshHeld(blocks.blockA()));
-        blocks.setA(3, 0x7FFF);
-        QVERIFY(!tpxblocks::refreshHeld(blocks.blockA()));
+        QFETCH(QString, text);
+        QTEST(text, "expected");
     }
 
     // Tiles tick every 500 ms, each from its own start: the phase must

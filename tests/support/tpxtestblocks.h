@@ -12,16 +12,8 @@
 class TpxTestBlocks
 {
 public:
-    TpxTestBlocks() { clear(); }
+    TpxTestBlocks() { store(); }
 
-    // Every word and status bit back to 0.
-    void clear()
-    {
-        a = QVector<quint16>(registerblocks::TpxAWords);
-        b = QVector<quint16>(registerblocks::TpxBWords);
-        c = QByteArray(2 * registerblocks::TpxCWords, '\0');
-        store();
-    }
     void setA(int word, quint16 value)
     {
         a[word] = value;
@@ -33,47 +25,43 @@ public:
             b[it.key()] = it.value();
         store();
     }
-    // Status bits of block C written "byte.bit" ("12.6"), bytes in wire order.
+    // Status bits of block C written "byte.bit" ("12.6"); byte 2n is the
+    // high byte of register 120 + n on the wire.
     void setStatusBits(const QStringList& bits)
     {
-        for (const QString& bit : bits)
-            c[bit.section('.', 0, 0).toInt()] =
-                char(quint8(c[bit.section('.', 0, 0).toInt()]) | 1 << bit.section('.', 1, 1).toInt());
+        for (const QString& bit : bits) {
+            const int byte = bit.section('.', 0, 0).toInt();
+            c[byte / 2] |= quint16(1 << bit.section('.', 1, 1).toInt() << (byte % 2 ? 0 : 8));
+        }
         store();
     }
-    // The reply bytes a board sends for a block of words.
-    static QByteArray readReply(const QByteArray& data)
-    {
-        QByteArray r = QByteArray::fromHex("000100000000ff03");
-        r[5] = char(3 + data.size());
-        r.append(char(data.size()));
-        return r + data;
-    }
-
     const unsigned short* blockA() const { return rec.tpxA; }
     const unsigned short* blockB() const { return rec.tpxB; }
     const unsigned short* blockC() const { return rec.tpxC; }
 
 private:
-    static QByteArray wire(const QVector<quint16>& words)
+    // A read reply: the words big-endian after a 9-byte header.
+    void receive(const QVector<quint16>& words)
     {
-        QByteArray d;
+        QByteArray r = QByteArray::fromHex("000100000000ff03");
+        r[5] = char(3 + 2 * words.size());
+        r.append(char(2 * words.size()));
         for (quint16 w : words)
-            d.append(char(w >> 8)).append(char(w & 0xFF));
-        return d;
+            r.append(char(w >> 8)).append(char(w & 0xFF));
+        rec.receive(r.constData(), r.size());
     }
     void store()
     {
-        const QByteArray ra = readReply(wire(a)), rb = readReply(wire(b)), rc = readReply(c);
-        rec.receive(ra.constData(), ra.size());
+        receive(a);
         rec.storeTpxA();
-        rec.receive(rb.constData(), rb.size());
+        receive(b);
         rec.storeTpxB();
-        rec.receive(rc.constData(), rc.size());
+        receive(c);
         rec.storeTpxC();
     }
 
     EquipmentRecords rec;
-    QVector<quint16> a, b;
-    QByteArray c;
+    QVector<quint16> a = QVector<quint16>(registerblocks::TpxAWords);
+    QVector<quint16> b = QVector<quint16>(registerblocks::TpxBWords);
+    QVector<quint16> c = QVector<quint16>(registerblocks::TpxCWords);
 };

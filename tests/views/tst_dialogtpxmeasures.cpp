@@ -1,6 +1,7 @@
 // The TPX measures window: its form, the copies it is fed with, its close
 // flag, and the values of a simulated TPX board read over loopback.
 #include "dialogtpxmeasures.h"
+#include "dialogtpxmeasurestexts.h"
 #include "modbusframes.h"
 #include "plantsimprocess.h"
 #include "testsupport.h"
@@ -39,6 +40,7 @@ class TestDialogTpxMeasures : public QObject
 {
     Q_OBJECT
 private slots:
+    // The form, and a zero with its unit in every value before the first copy.
     void form()
     {
         DialogTPXMeasures d;
@@ -51,72 +53,46 @@ private slots:
         groups.sort();
         QCOMPARE(groups, QStringList({"Battery", "Bypass", "Input", "Output", "Temperatures"}));
         QCOMPARE(d.findChild<QPushButton*>("pushButtonClose")->toolTip(), "Close this window");
+        QStringList initial;
+        for (const char* l :
+             {"inputV_1", "inputA_3", "inputF", "BypF", "Load_2", "outputAP_3", "BattC", "BattT", "SensT_2"})
+            initial << text(d, l);
+        QCOMPARE(initial.join(' '), "0V 0A 0Hz 0Hz 0% 0KW 0% 0Min 0C");
     }
 
-    // Before the first copy every value shows a zero with its unit.
-    void initialTexts_data()
-    {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("expected");
-        const char* const rows[][2] = {{"inputV_1", "0V"},  {"inputA_3", "0A"},    {"inputF", "0Hz"},
-                                       {"inputBV_2", "0V"}, {"BypF", "0Hz"},       {"outputPA_1", "0A"},
-                                       {"Load_2", "0%"},    {"outputAP_3", "0KW"}, {"OutF", "0Hz"},
-                                       {"BattV", "0V"},     {"BattA", "0A"},       {"BattC", "0%"},
-                                       {"BattT", "0Min"},   {"UPS_T", "0C"},       {"SensT_2", "0C"}};
-        for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[0] << r[1];
-    }
-    void initialTexts()
-    {
-        DialogTPXMeasures d;
-        QFETCH(QString, label);
-        QTEST(text(d, label), "expected");
-    }
-
-    // Each copy of a block redraws the window; block A alone turns the
-    // battery current's sign.
+    // Every value label shows its text of the copies; a copy of block A
+    // alone redraws the battery current's sign.
     void fedWithBlocks()
     {
         TpxTestBlocks blocks;
-        blocks.setB({{0, 231},
-                     {1, 232},
-                     {2, 229},
-                     {5, 125},
-                     {6, 500},
-                     {13, 499},
-                     {16, 230},
-                     {24, 1234},
-                     {26, 0xFFF6},
-                     {28, 45},
-                     {30, 0xFF85},
-                     {32, 501},
-                     {36, 5432},
-                     {39, 125},
-                     {40, 80},
-                     {42, 35},
-                     {50, 25},
-                     {52, 0xFFFB}});
-        DialogTPXMeasures d;
-        d.setTheTPXBlockA(blocks.blockA());
-        d.setTheTPXBlockB(blocks.blockB());
-        const QStringList shown{text(d, "inputV_1"),   text(d, "inputV_2"), text(d, "inputA_3"),
-                                text(d, "inputF"),     text(d, "BypF"),     text(d, "outputV_3"),
-                                text(d, "outputPA_2"), text(d, "Load_1"),   text(d, "Load_3"),
-                                text(d, "outputAP_2"), text(d, "OutF"),     text(d, "BattV"),
-                                text(d, "BattA"),      text(d, "BattC"),    text(d, "BattT"),
-                                text(d, "UPS_T"),      text(d, "SensT_2")};
-        QCOMPARE(shown, QStringList({"231V", "232V", "12.50A", "50.00Hz", "49.90Hz", "230V", "123.40A",
-                                     "(-10%)", "(45%)", "-12.30KW", "50.10Hz", "543.20V", "12.50A", "80%",
-                                     "35%", "25C", "-5C"}));
+        QMap<int, quint16> numbered;
+        for (int w = 0; w < 75; ++w)
+            numbered.insert(w, quint16(w % 2 ? 0xFF00 + w : 200 + w));
+        blocks.setB(numbered);
         blocks.setA(0, 1 << 6);
+        DialogTPXMeasures d;
+        d.setTheTPXBlockB(blocks.blockB());
         d.setTheTPXBlockA(blocks.blockA());
-        QCOMPARE(text(d, "BattA"), "-12.50A");
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        testsupport::saveGrab(&d, "tpx_measures_window");
+        const QMap<QString, QString> expected = TpxMeasuresTexts::texts(blocks.blockA(), blocks.blockB());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(text(d, it.key()), it.value());
+        QCOMPARE(text(d, "BattA"), "-6531.90A");
         blocks.setA(0, 0);
         d.setTheTPXBlockA(blocks.blockA());
-        QCOMPARE(text(d, "BattA"), "12.50A");
+        QCOMPARE(text(d, "BattA"), "6531.90A");
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        testsupport::saveGrab(&d, "tpx_measures_window_widest");
+        // A unit running on its inverter, the battery discharging.
+        blocks.setA(0, 1 << 6);
+        blocks.setB({{0, 231},  {1, 229},  {2, 232},  {3, 102},  {4, 98},   {5, 105},    {6, 500},
+                     {10, 230}, {11, 231}, {12, 229}, {13, 500}, {14, 230}, {15, 230},   {16, 230},
+                     {20, 85},  {21, 90},  {22, 80},  {23, 170}, {24, 175}, {25, 160},   {26, 45},
+                     {27, 48},  {28, 42},  {29, 19},  {30, 20},  {31, 18},  {32, 500},   {36, 4085},
+                     {39, 125}, {40, 87},  {42, 64},  {50, 24},  {51, 41},  {52, 0xFFFE}});
+        d.setTheTPXBlockA(blocks.blockA());
+        d.setTheTPXBlockB(blocks.blockB());
+        testsupport::saveGrab(&d, "tpx_measures_window");
     }
 
     // The close button only raises the flag the tile polls, and hides the window.

@@ -58,30 +58,6 @@ private slots:
         QVERIFY2(t.contains(label), qPrintable(label));
         QTEST(t.value(label), "expected");
     }
-
-    // Each value label takes its own word: numbered words show up once, each
-    // in the label of its word.
-    void eachLabelItsWord()
-    {
-        TpxTestBlocks blocks;
-        QMap<int, quint16> numbered;
-        for (int w = 0; w < 75; ++w)
-            numbered.insert(w, quint16(100 + w));
-        blocks.setB(numbered);
-        const QMap<QString, QString> t = TpxMeasuresTexts::texts(blocks.blockA(), blocks.blockB());
-        QCOMPARE(t.size(), 34);
-        QCOMPARE(t.value("inputV_3"), "102V");
-        QCOMPARE(t.value("inputA_1"), "10.30A");
-        QCOMPARE(t.value("inputBV_3"), "112V");
-        QCOMPARE(t.value("outputV_1"), "114V");
-        QCOMPARE(t.value("outputA_3"), "12.20A");
-        QCOMPARE(t.value("outputPA_1"), "12.30A");
-        QCOMPARE(t.value("Load_2"), "(127%)");
-        QCOMPARE(t.value("outputAP_1"), "12.90KW");
-        QCOMPARE(t.value("BattC"), "140%");
-        QCOMPARE(t.value("BattT"), "142%");
-        QCOMPARE(t.value("SensT_2"), "152C");
-    }
 };
 
 QTEST_APPLESS_MAIN(TestDialogTpxMeasuresTexts)
