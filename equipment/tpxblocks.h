@@ -30,7 +30,7 @@ enum BlockBWord
     BatteryVoltage = 36,         // 0.1 V
     BatteryCurrent = 39,         // 0.1 A, magnitude
     BatteryCapacity = 40,        // %
-    BatteryAutonomy = 42,        //
+    BatteryAutonomy = 42,        // shown as a percentage
     EnvironmentTemperature = 50, // degC
     InverterTemperature = 51,    // degC
     RectifierTemperature = 52,   // degC

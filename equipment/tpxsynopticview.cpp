@@ -122,14 +122,9 @@ void TpxSynopticView::setBar(QLabel* label, Bar bar)
         label->setStyleSheet(style);
 }
 
-void TpxSynopticView::setJoint(const QString& image)
-{
-    setImage(batteryJoint, image);
-}
-
 void TpxSynopticView::show()
 {
-    setJoint(QString());
+    setImage(batteryJoint, QString());
     for (const QPointer<QWidget>& w : qAsConst(objects))
         w->show();
     for (QLabel* l : qAsConst(images))
@@ -162,7 +157,6 @@ void TpxSynopticView::apply(const TpxSynoptic::Look& look)
     setImage(outputJunction, look.junction);
     setBar(outputJunction, look.junctionBar);
     setImage(outputArrow, look.outputArrow);
-    shownLook = look;
 }
 
 void TpxSynopticView::setValues(const TpxSynoptic::Values& values)
@@ -184,7 +178,7 @@ void TpxSynopticView::refresh(const unsigned short* blockA, const unsigned short
 void TpxSynopticView::showDisconnected()
 {
     greyed = true;
-    setJoint(QString());
+    setImage(batteryJoint, QString());
     apply(TpxSynoptic::disconnectedLook());
 }
 
@@ -198,7 +192,7 @@ void TpxSynopticView::blink(const unsigned short* blockA)
     if (!shown || greyed)
         return;
     const bool on = TpxSynoptic::BlinkPhase::shared().next(TpxSynoptic::BlinkPhase::monotonicMs());
-    setJoint(on ? TpxSynoptic::batteryDirectionImage(blockA) : QString());
+    setImage(batteryJoint, on ? TpxSynoptic::batteryDirectionImage(blockA) : QString());
 }
 
 void TpxSynopticView::setMeasuresButtonEnabled(bool on)

@@ -43,7 +43,6 @@ public:
     // Draws a look and the value labels as they are given.
     void apply(const TpxSynoptic::Look& look);
     void setValues(const TpxSynoptic::Values& values);
-    const TpxSynoptic::Look& currentLook() const { return shownLook; }
 
     // The gauge button follows the tile's other buttons.
     void setMeasuresButtonEnabled(bool on);
@@ -59,12 +58,10 @@ private:
     QLabel* addValue(const char* objectName, int x, int y, int w, int h);
     static void setImage(QLabel* label, const QString& image);
     static void setBar(QLabel* label, TpxSynoptic::Bar bar);
-    void setJoint(const QString& image);
 
     QWidget* tile;
     bool shown = false;
     bool greyed = false;
-    TpxSynoptic::Look shownLook;
 
     QLabel* rectifier;
     QLabel* inverter;
