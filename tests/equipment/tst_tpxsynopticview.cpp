@@ -140,7 +140,7 @@ private slots:
         QTest::newRow("normal") << quint16(0) << QStringList()
                                 << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
                                 << "navy grey L_DOWN_G grey blue blue blue TriangoloAzzurro";
-        QTest::newRow("on bypass") << quint16(1 << 11) << QStringList{"10.3"}
+        QTest::newRow("on-bypass") << quint16(1 << 11) << QStringList{"10.3"}
                                    << "raddr_nero inv_arancio batt_nero byp_nero blue blue blue"
                                    << "navy navy L_DOWN navy grey UP_R_B navy TriangoloBlu";
         QTest::newRow("fault") << quint16(1 << 11) << QStringList{"6.4", "7.7", "12.1", "12.6", "13.3"}
