@@ -743,7 +743,8 @@ void registerAll()
     for (const StateLook& look : {kBlack, kGreyLook, kOrangeLook})
         add(QString("raddr_%1.png").arg(look.suffix), QSize(35, 35),
             [=](QPainter& p) { converter(p, look, true); });
-    for (const StateLook& look : {kBlack, kOrangeLook, kRedLook})
+    // The grey inverter draws the synoptic of a unit that is not connected.
+    for (const StateLook& look : {kBlack, kGreyLook, kOrangeLook, kRedLook})
         add(QString("inv_%1.png").arg(look.suffix), QSize(35, 35),
             [=](QPainter& p) { converter(p, look, false); });
     for (const StateLook& look : {kBlack, kGreyLook}) {

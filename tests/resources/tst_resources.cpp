@@ -21,11 +21,14 @@ private slots:
         add({30, 30}, "ico-Warn ico-WarnG graphs30x30 graphs30x30G myGauge myGaugeG Zero0 Zero1 Zero2 "
                       "Uno0 Uno1 Uno2 Due0 Due1 Due2 Tre0 Tre1 Tre2 Quattro0 Quattro1 Quattro2");
         add({81, 81}, "centr centr2 centrB centr2B ZETA StringBox_01");
-        add({35, 35}, "raddr_nero raddr_grigio raddr_arancio inv_nero inv_arancio inv_rosso batt_nero "
-                      "batt_grigio byp_nero byp_grigio");
+        add({35, 35},
+            "raddr_nero raddr_grigio raddr_arancio inv_nero inv_grigio inv_arancio inv_rosso batt_nero "
+            "batt_grigio byp_nero byp_grigio");
+        add({10, 10}, "TriangoloBianco TriangoloGrigio TriangoloAzzurro TriangoloBlu TriangoloRosso L_DOWN "
+                      "L_DOWN_G L_DOWN_R UP_R_B UP_R_R SQ_GRAY");
+        add({8, 19}, "AU AD");
         add({}, "topbarR Warn yes no wait remote fs_tree fs_oil fs_co2 Logo Earth Pannello2 Grid3 house "
-                "ArrowOrange1 ArrowBlue1 TriangoloBianco TriangoloGrigio TriangoloAzzurro TriangoloBlu "
-                "TriangoloRosso L_DOWN L_DOWN_G L_DOWN_R UP_R_B UP_R_R SQ_GRAY AU AD");
+                "ArrowOrange1 ArrowBlue1");
     }
     void imageLoads()
     {

@@ -1,0 +1,240 @@
+// The TPX synoptic drawn on a tile-sized group box: its objects at their
+// places, the rules' looks on the right objects, the value labels, the grey
+// look, the shared blink and the gauge button.
+#include "testsupport.h"
+#include "tpxsynopticview.h"
+#include "tpxtestblocks.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+// A stand-in for the tile: 350 x 170 in the tile's look, the status line
+// where a TPX tile shows it.
+struct Tile : QGroupBox
+{
+    Tile()
+    {
+        setFixedSize(350, 170);
+        setTitle("127.0.0.1 - Storage [V-01.50]");
+        setStyleSheet(
+            "QGroupBox { border: 1px solid gray; border-style: outset; border-radius: 8px;"
+            " background-color: rgb(243, 243, 243); } QGroupBox::title { subcontrol-position:"
+            " top center; padding: 6 0px; font: bold 9pt \"DejaVu Sans\"; color: rgb(0, 0, 255); }");
+        auto* status = new QLabel("Ready.", this);
+        status->setGeometry(5, 146, 300, 24);
+        status->setStyleSheet("color: rgb(122, 122, 122); font-size: 11px;");
+    }
+    // An object's look: its image, else its segment colour, else its text.
+    QString look(const QString& name) const
+    {
+        const QLabel* l = findChild<QLabel*>(name);
+        const QString image = l->property("image").toString().remove(":/").remove(".png");
+        if (!image.isEmpty())
+            return image;
+        const char* const bars[] = {"none", "blue", "navy", "grey", "red"}; // in the order of Bar
+        for (int b = 1; b < 5; ++b)
+            if (l->styleSheet() == TpxSynoptic::barStyle(TpxSynoptic::Bar(b)))
+                return bars[b];
+        return l->property("image").isValid() ? "" : l->text();
+    }
+    QString looks(const QString& names) const
+    {
+        QStringList out;
+        for (const QString& n : names.split(' '))
+            out << look("tpx" + n);
+        return out.join(' ');
+    }
+};
+const char* const Parts = "Rectifier Inverter Battery Bypass InputLine RectifierInverterLine BatteryLine";
+const char* const OutputPath =
+    "BypassInputLine BypassLine BypassCorner BypassDrop InverterOutputLine OutputJunction "
+    "OutputLine OutputArrow";
+} // namespace
+
+class TestTpxSynopticView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void objectsAtTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QRect>("place");
+        QTest::addColumn<QString>("initial");
+        const auto row = [](const char* object, QRect place, const char* initial) {
+            QTest::newRow(object) << QString("tpx") + object << place << initial;
+        };
+        row("Rectifier", {80, 66, 35, 35}, "raddr_nero");
+        row("Inverter", {180, 66, 35, 35}, "inv_nero");
+        row("Battery", {132, 110, 35, 35}, "batt_nero");
+        row("Bypass", {180, 28, 35, 35}, "byp_nero");
+        row("InputLine", {43, 80, 40, 10}, "grey");
+        row("InputArrow", {42, 80, 10, 10}, "TriangoloBianco");
+        row("RectifierInverterLine", {110, 80, 81, 10}, "grey");
+        row("BatteryLine", {145, 84, 10, 41}, "grey");
+        row("BatteryJoint", {146, 86, 8, 19}, "AU");
+        row("BypassInputLine", {43, 40, 154, 10}, "grey");
+        row("BypassArrow", {42, 40, 10, 10}, "TriangoloBianco");
+        row("BypassLine", {198, 40, 70, 10}, "grey");
+        row("BypassCorner", {268, 40, 10, 10}, "L_DOWN_G");
+        row("BypassDrop", {268, 49, 10, 31}, "grey");
+        row("InverterOutputLine", {210, 80, 58, 10}, "grey");
+        row("OutputJunction", {268, 80, 10, 10}, "SQ_GRAY");
+        row("OutputLine", {278, 80, 20, 10}, "grey");
+        row("OutputArrow", {298, 80, 10, 10}, "TriangoloGrigio");
+        row("InputLoad", {30, 96, 41, 20}, "---");
+        row("BatteryCapacity", {97, 120, 31, 16}, "---");
+        row("OutputLoad", {250, 96, 51, 20}, "---");
+        row("RatedPower", {280, 40, 71, 31}, "---");
+    }
+    void objectsAtTheirPlaces()
+    {
+        QFETCH(QString, object);
+        Tile tile;
+        TpxSynopticView view(&tile);
+        QLabel* l = tile.findChild<QLabel*>(object);
+        QVERIFY(l && l->parentWidget() == &tile && l->isHidden());
+        QTEST(l->geometry(), "place");
+        QTEST(tile.look(object), "initial");
+        view.show();
+        QVERIFY(!l->isHidden());
+    }
+
+    // Showing clears the battery joint and raises the images above the
+    // segments they overlap; the gauge button reports its clicks while enabled.
+    void showAndGauge()
+    {
+        Tile tile;
+        TpxSynopticView view(&tile);
+        view.show();
+        QVERIFY(view.isShown());
+        QCOMPARE(tile.look("tpxBatteryJoint"), "");
+        const QPair<QPoint, const char*> above[] = {
+            {{45, 85}, "tpxInputArrow"}, {{81, 85}, "tpxRectifier"}, {{212, 85}, "tpxInverter"},
+            {{190, 45}, "tpxBypass"},    {{150, 130}, "tpxBattery"}, {{150, 95}, "tpxBatteryJoint"}};
+        for (const auto& p : above)
+            QCOMPARE(tile.childAt(p.first)->objectName(), QString(p.second));
+        QPushButton* gauge = view.measuresButton();
+        QCOMPARE(gauge->geometry(), QRect(304, 130, 30, 30));
+        tile.show();
+        QSignalSpy clicked(&view, &TpxSynopticView::measuresClicked);
+        QTest::mouseClick(gauge, Qt::LeftButton);
+        view.setMeasuresButtonEnabled(false);
+        QTest::mouseClick(gauge, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        view.hide();
+        QVERIFY(gauge->isHidden() && tile.findChild<QLabel*>("tpxRectifier")->isHidden());
+    }
+
+    // The plain rules' looks land on the right objects (drawn over the grey
+    // look, so every object is drawn again); screenshots of each state.
+    void states_data()
+    {
+        QTest::addColumn<quint16>("a0");
+        QTest::addColumn<QStringList>("bits");
+        QTest::addColumn<QString>("parts");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("normal") << quint16(0) << QStringList()
+                                << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
+                                << "navy grey L_DOWN_G grey blue blue blue TriangoloAzzurro";
+        QTest::newRow("on-bypass") << quint16(1 << 11) << QStringList{"10.3"}
+                                   << "raddr_nero inv_arancio batt_nero byp_nero blue blue blue"
+                                   << "navy navy L_DOWN navy grey UP_R_B navy TriangoloBlu";
+        QTest::newRow("fault") << quint16(1 << 11) << QStringList{"6.4", "7.7", "12.1", "12.6", "13.3"}
+                               << "raddr_grigio inv_rosso batt_grigio byp_nero grey grey grey"
+                               << "red red L_DOWN_R red grey UP_R_R red TriangoloRosso";
+    }
+    void states()
+    {
+        QFETCH(quint16, a0);
+        QFETCH(QStringList, bits);
+        TpxTestBlocks blocks;
+        blocks.setA(0, a0);
+        blocks.setStatusBits(bits);
+        blocks.setB(
+            {{3, 100}, {4, 110}, {5, 120}, {26, 50}, {27, 60}, {28, 70}, {40, 87}, {66, 230}, {68, 100}});
+        Tile tile;
+        TpxSynopticView view(&tile);
+        view.show();
+        view.showDisconnected();
+        view.refresh(blocks.blockA(), blocks.blockB(), blocks.blockC());
+        QTEST(tile.looks(Parts), "parts");
+        QTEST(tile.looks(OutputPath), "output");
+        QCOMPARE(tile.looks("RatedPower BatteryCapacity OutputLoad InputLoad"), "10KVA 87% 60.0% 78.6%");
+        QTRY_VERIFY_WITH_TIMEOUT((view.blink(blocks.blockA()), tile.look("tpxBatteryJoint") == "AU"), 2000);
+        tile.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tile));
+        testsupport::saveGrab(&tile, QString("tpx_tile_") + QTest::currentDataTag());
+        view.clearValues();
+        QCOMPARE(tile.looks("RatedPower BatteryCapacity OutputLoad InputLoad"), "--- --- --- ---");
+    }
+
+    // Not connected: every part grey and no arrow, until the next refresh.
+    void disconnected()
+    {
+        TpxTestBlocks blocks;
+        Tile tile;
+        TpxSynopticView view(&tile);
+        view.show();
+        view.showDisconnected();
+        QCOMPARE(tile.looks(Parts), "raddr_grigio inv_grigio batt_grigio byp_grigio grey grey grey");
+        QCOMPARE(tile.looks(OutputPath), "grey grey L_DOWN_G grey grey SQ_GRAY grey TriangoloGrigio");
+        tile.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tile));
+        testsupport::saveGrab(&tile, "tpx_tile_disconnected");
+        const auto arrowShows = [&] {
+            view.blink(blocks.blockA());
+            return !tile.look("tpxBatteryJoint").isEmpty();
+        };
+        QVERIFY(!QTest::qWaitFor(arrowShows, 1200)); // the phase turns at least twice meanwhile
+        view.refresh(blocks.blockA(), blocks.blockB(), blocks.blockC());
+        QVERIFY(QTest::qWaitFor(arrowShows, 2000));
+    }
+
+    // Two tiles blink in one phase, each with its own battery direction.
+    void blink()
+    {
+        TpxTestBlocks discharging, charging;
+        discharging.setA(0, 1 << 6);
+        Tile first, second;
+        TpxSynopticView a(&first), b(&second);
+        a.show();
+        b.show();
+        a.refresh(discharging.blockA(), discharging.blockB(), discharging.blockC());
+        b.refresh(charging.blockA(), charging.blockB(), charging.blockC());
+        QStringList seen; // the first tile's arrow at each change
+        bool together = true;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                a.blink(discharging.blockA());
+                b.blink(charging.blockA());
+                const QString shown = first.look("tpxBatteryJoint");
+                together = together && second.look("tpxBatteryJoint") == (shown.isEmpty() ? "" : "AU");
+                if (seen.isEmpty() || seen.last() != shown)
+                    seen << shown;
+                return seen.size() >= 4 || !together;
+            },
+            3000));
+        QVERIFY2(together, "the tiles blink out of phase");
+        QVERIFY2(seen.contains("AD") && seen.contains(""), qPrintable(seen.join(',')));
+    }
+
+    // The objects go with the view, and a tile may go first.
+    void lifetime()
+    {
+        Tile tile;
+        const int before = tile.children().size();
+        delete new TpxSynopticView(&tile);
+        QCOMPARE(tile.children().size(), before);
+        auto* box = new QGroupBox;
+        QPointer<TpxSynopticView> view = new TpxSynopticView(box);
+        delete box;
+        QVERIFY(view.isNull());
+    }
+};
+
+QTEST_MAIN(TestTpxSynopticView)
+#include "tst_tpxsynopticview.moc"

@@ -1,0 +1,64 @@
+#include "dialogtpxmeasures.h"
+#include "ui_dialogtpxmeasures.h"
+
+#include "dialogtpxmeasurestexts.h"
+#include "imagebutton.h"
+
+#include <QMouseEvent>
+#include <cstring>
+
+DialogTPXMeasures::DialogTPXMeasures(QWidget* parent) : QDialog(parent), ui(new Ui::DialogTPXMeasures)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setWindowOpacity(0.95);
+    styleImageButton(ui->pushButtonClose, ":/buttonquit.png", ":/buttonquitG.png");
+    // The labels the texts are written to, found once by their object names.
+    const QMap<QString, QString> names = TpxMeasuresTexts::texts(blockA, blockB);
+    for (auto it = names.cbegin(); it != names.cend(); ++it)
+        valueLabels.insert(it.key(), findChild<QLabel*>(it.key()));
+    connect(&refreshTimer, &QTimer::timeout, this, &DialogTPXMeasures::Update);
+    refreshTimer.start(1000);
+}
+
+DialogTPXMeasures::~DialogTPXMeasures()
+{
+    refreshTimer.stop();
+    delete ui;
+}
+
+void DialogTPXMeasures::setTheTPXBlockA(const unsigned short* words)
+{
+    std::memcpy(blockA, words, sizeof blockA);
+    Update();
+}
+
+void DialogTPXMeasures::setTheTPXBlockB(const unsigned short* words)
+{
+    std::memcpy(blockB, words, sizeof blockB);
+    Update();
+}
+
+void DialogTPXMeasures::on_pushButtonClose_clicked()
+{
+    closeRequested = true;
+    hide();
+}
+
+void DialogTPXMeasures::Update()
+{
+    const QMap<QString, QString> texts = TpxMeasuresTexts::texts(blockA, blockB);
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        if (QLabel* label = valueLabels.value(it.key()))
+            label->setText(it.value());
+}
+
+void DialogTPXMeasures::mousePressEvent(QMouseEvent* event)
+{
+    drag.press(this, event);
+}
+
+void DialogTPXMeasures::mouseMoveEvent(QMouseEvent* event)
+{
+    drag.move(this, event);
+}
