@@ -116,7 +116,6 @@ private slots:
         QTest::addColumn<double>("rating"); // sum of nominal kW x KVPAC
         QTest::addColumn<double>("share");
         QTest::newRow("half the rating") << 5000.0 << 1000.0 << 50.0;
-        QTest::newRow("rating reduced to 80 %") << 8000.0 << 800.0 << 100.0;
         QTest::newRow("no rating") << 5000.0 << 0.0 << 0.0;
         QTest::newRow("nothing at all") << 0.0 << 0.0 << 0.0;
     }
