@@ -6,6 +6,7 @@
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
+#include "fullscreendialog.h"
 #include "imagebutton.h"
 #include "invbutton.h"
 #include "plantstore.h"
@@ -144,7 +145,18 @@ void MainDialog::on_ButtonAdd_clicked()
     addDialog->raise();
 }
 
-void MainDialog::on_ButtonFullScreen_clicked() {}
+void MainDialog::on_ButtonFullScreen_clicked()
+{
+    if (!fullScreenDialog) {
+        fullScreenDialog = new FullScreenDialog(this, ScreenGeometry);
+        fullScreenDialog->setObjectName("FullScreenDialog");
+    }
+    fullScreenDialog->show();
+    fullScreenDialog->raise();
+    if (!FirstUsePending && !Tiles.isEmpty())
+        FeedFullScreenValues(LastTotals);
+    UpdateFullScreenPlot();
+}
 
 void MainDialog::on_ButtonPlant_clicked() {}
 
@@ -170,7 +182,8 @@ void MainDialog::on_ButtonQuit_clicked()
 
 void MainDialog::TheSlowTimer()
 {
-    UpdateFullScreenPlot();
+    if (fullScreenDialog && fullScreenDialog->isVisible())
+        UpdateFullScreenPlot();
 }
 
 void MainDialog::mousePressEvent(QMouseEvent* event)

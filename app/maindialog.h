@@ -3,6 +3,7 @@
 // summary, the clock and the side buttons. It owns the stored plant, the
 // supervision cycle and the discovery of the local plant.
 
+#include "plantsummary.h"
 #include "windowdrag.h"
 
 #include <QDialog>
@@ -19,6 +20,7 @@ class InvButton;
 class DialogFirstUse;
 class DialogFault;
 class DialogAddManually;
+class FullScreenDialog;
 class PlantStore;
 class QGridLayout;
 class QScrollArea;
@@ -80,6 +82,7 @@ public:
     DialogAddManually* addManuallyDialog() const { return addDialog; }
     QString probeIp() const { return ProbeIp; }
     int probeProbe() const { return ProbeProbe; }
+    FullScreenDialog* fullScreen() const { return fullScreenDialog; }
 
 public slots:
     void BackgroundActivity();
@@ -105,6 +108,7 @@ private:
     void RecordProbeChoice(InvButton* tile);
     void UpdateTotals();
     void UpdateFullScreenPlot();
+    void FeedFullScreenValues(const PlantTotals& totals);
     void HandleManualAdd();
     void ShowScanningStatus(int step);
     void ShowReadyStatus();
@@ -140,6 +144,8 @@ private:
     QPointer<DialogFirstUse> firstUseDialogPtr;
     QPointer<DialogFault> faultDialogPtr;
     DialogAddManually* addDialog = nullptr;
+    FullScreenDialog* fullScreenDialog = nullptr; // made once, lives with the window
+    PlantTotals LastTotals; // of the last supervision cycle, shown when the full screen opens
     QRect ScreenGeometry;
     unsigned short PlantCommandBlock[8] = {};
     bool Scanning = false;

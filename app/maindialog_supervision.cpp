@@ -1,13 +1,16 @@
 // The plant window's 250 ms supervision cycle: clock, completion of the
-// first use, removals, plant totals and summary, port and probe changes.
+// first use, removals, plant totals and summary, port and probe changes, and
+// the feed of the full-screen summary.
 #include "dialogaddmanually.h"
 #include "dialogfirstuse.h"
+#include "fullscreendialog.h"
 #include "invbutton.h"
 #include "logging.h"
 #include "maindialog.h"
 #include "plantlists.h"
 #include "plantstore.h"
 #include "plantsummary.h"
+#include "probes.h"
 #include "ui_maindialog.h"
 
 #include <QCoreApplication>
@@ -168,6 +171,56 @@ void MainDialog::UpdateTotals()
     ui->TotalPower->setText(plantsummary::totalPowerText(totals, Tiles.size(), UnconfiguredPresent));
     TotalNominalPower = totals.nominalPower;
     ui->TotPow->setText(plantsummary::totPowText(totals));
+    LastTotals = totals;
+    if (fullScreenDialog && fullScreenDialog->isVisible())
+        FeedFullScreenValues(totals);
 }
 
-void MainDialog::UpdateFullScreenPlot() {}
+void MainDialog::FeedFullScreenValues(const PlantTotals& totals)
+{
+    const plantsummary::FullScreenValues v = plantsummary::fullScreenValues(totals);
+    fullScreenDialog->setTheMonthEnergy(v.monthKWh);
+    fullScreenDialog->setThePercentOfNominal(v.percentOfNominal);
+    fullScreenDialog->setTheDayEnergy(v.dayKWh);
+    fullScreenDialog->UpdateReadings(v.powerKW);
+    fullScreenDialog->setThePlantTotalEnergy(v.totalKWh);
+}
+
+void MainDialog::UpdateFullScreenPlot()
+{
+    if (!fullScreenDialog || !fullScreenDialog->isVisible())
+        return;
+    QVector<plantsummary::MiniPlotTile> parts;
+    parts.reserve(Tiles.size());
+    for (InvButton* tile : qAsConst(Tiles)) {
+        plantsummary::MiniPlotTile part;
+        part.connected = tile->getTheServerIsConnected();
+        part.stringBox = tile->getIsStringBox();
+        part.key = tile->GetIp();
+        if (part.connected) {
+            part.x = tile->getTheMiniPlotDataX();
+            part.y = tile->getTheMiniPlotDataY();
+        }
+        parts.append(part);
+    }
+    const plantsummary::MiniPlotFeed feed = plantsummary::miniPlotFeed(parts, ProbeIp, ProbeProbe);
+    if (feed.x.isEmpty())
+        return;
+    fullScreenDialog->setTheMiniPlotDataX(feed.x);
+    if (feed.showsProbe()) {
+        // Label and full scale come from the tile that carries the probe;
+        // the tile numbers its probes from 1.
+        InvButton* tile = Tiles[feed.probeTile];
+        QVector<double> curve = tile->getTheMiniPlotDataYExtra();
+        // A choice restored at start is made before the day's log is
+        // copied, so the tile may hold no curve yet: read it from the copy.
+        if (curve.isEmpty())
+            curve = probes::UpdateLocalMeasure(tile->getTheStorageFolder(), ProbeProbe,
+                                               tile->getTheInvIsZETA(), QDate::currentDate());
+        fullScreenDialog->setTheMiniPlotDataYExtra(curve);
+        fullScreenDialog->setTheMiniPlotExtraMax(
+            static_cast<unsigned short>(qBound(0.0, tile->getTheProbeMax(ProbeProbe), 65535.0)));
+        fullScreenDialog->setTheMiniPlotExtraLabel(tile->GetTheProbeLabel(ProbeProbe));
+    }
+    fullScreenDialog->setTheMiniPlotDataY(feed.sum, TotalNominalPower);
+}

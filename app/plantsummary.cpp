@@ -1,6 +1,7 @@
 #include "plantsummary.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace plantsummary {
 
@@ -57,6 +58,46 @@ void addCurve(QVector<double>& sum, const QVector<double>& curve)
     const int n = std::min(int(curve.size()), SumCapacity);
     for (int i = 0; i < n; ++i)
         sum[i] += curve[i];
+}
+
+FullScreenValues fullScreenValues(const PlantTotals& t)
+{
+    FullScreenValues v;
+    v.monthKWh = t.monthlyEnergy;
+    const double share = t.power * 10.0 / t.ratingSum;
+    v.percentOfNominal = t.ratingSum > 0.0 && std::isfinite(share) ? share : 0.0;
+    v.dayKWh = t.dailyEnergy / 10.0;
+    v.powerKW = t.power / 1000.0;
+    v.totalKWh = t.totalEnergy;
+    return v;
+}
+
+MiniPlotFeed miniPlotFeed(const QVector<MiniPlotTile>& tiles, const QString& probeIp, int probeProbe)
+{
+    MiniPlotFeed feed;
+    QVector<double> sum(SumCapacity, 0.0);
+    int n = 0;
+    bool timeAxisTaken = false;
+    for (int i = 0; i < tiles.size(); ++i) {
+        const MiniPlotTile& t = tiles[i];
+        const bool carriesProbe = probeProbe != 0 && t.key == probeIp;
+        if (!t.connected) {
+            if (carriesProbe)
+                feed.probeUsable = false;
+            continue;
+        }
+        if (!t.y.isEmpty())
+            n = std::min(int(t.y.size()), SumCapacity);
+        if (!timeAxisTaken && !t.stringBox) {
+            feed.x = t.x;
+            timeAxisTaken = true;
+        }
+        if (carriesProbe)
+            feed.probeTile = i;
+        addCurve(sum, t.y);
+    }
+    feed.sum = sum.mid(0, n);
+    return feed;
 }
 
 } // namespace plantsummary

@@ -51,4 +51,41 @@ void addCurve(QVector<double>& sum, const QVector<double>& curve);
 
 constexpr int SumCapacity = 3000;
 
+// What the full-screen summary shows every cycle: this month's completed
+// days, the share of the rated power P x 10 / K (0 for a plant without
+// rating, never inf or nan), today's energy, the power and the total energy.
+struct FullScreenValues
+{
+    double monthKWh = 0.0;
+    double percentOfNominal = 0.0;
+    double dayKWh = 0.0;
+    double powerKW = 0.0;
+    double totalKWh = 0.0;
+};
+FullScreenValues fullScreenValues(const PlantTotals& totals);
+
+// One tile's part of the plant's mini plot.
+struct MiniPlotTile
+{
+    bool connected = false;
+    bool stringBox = false;
+    QString key;
+    QVector<double> x; // the tile's time axis
+    QVector<double> y; // its power curve of today, kW
+};
+
+// The plant's mini plot: the time axis of the first connected tile that is
+// not a string box, the sum of the connected tiles' curves (at most
+// SumCapacity points, as long as the last non-empty curve), and the tile
+// that carries the chosen probe.
+struct MiniPlotFeed
+{
+    QVector<double> x;
+    QVector<double> sum;
+    int probeTile = -1;      // index of the connected tile with the chosen probe
+    bool probeUsable = true; // false when that tile is not connected
+    bool showsProbe() const { return probeTile >= 0 && probeUsable; }
+};
+MiniPlotFeed miniPlotFeed(const QVector<MiniPlotTile>& tiles, const QString& probeIp, int probeProbe);
+
 } // namespace plantsummary

@@ -1,0 +1,223 @@
+// The full-screen plant summary: value labels and equivalents as fed, the
+// mini plot (time axis, ranges, the probe curve drawn once), the exit
+// button, and the layout on small and large screens.
+#include "fullscreendialog.h"
+#include "fullscreensummary.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+#include <qcustomplot.h>
+
+#include <limits>
+
+namespace {
+QString text(const FullScreenDialog& w, const char* label)
+{
+    return w.findChild<QLabel*>(label)->text();
+}
+QCPGraph* graphNamed(QCustomPlot* plot, const QString& name)
+{
+    for (int i = 0; i < plot->graphCount(); ++i)
+        if (plot->graph(i)->name() == name)
+            return plot->graph(i);
+    return nullptr;
+}
+// The tile's time axis: hours from 5 to 22.
+QVector<double> tileHours(int n)
+{
+    QVector<double> x;
+    for (int i = 0; i < n; ++i)
+        x << 5.0 + i * 17.0 / 203.0;
+    return x;
+}
+// Shows the window at exactly this size (the test platform's screen may differ).
+void showAt(FullScreenDialog& w, const QSize& size)
+{
+    w.show();
+    w.setWindowState(Qt::WindowNoState);
+    w.setGeometry(QRect(QPoint(0, 0), size));
+    QTRY_COMPARE(w.size(), size);
+}
+const char* const ValueLabels[] = {"PowerValue", "ShareValue", "EnergyValue", "TotalValue",
+                                   "TreeValue",  "OilValue",   "Co2Value"};
+} // namespace
+
+class TestFullScreenDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void valuesAndEquivalents()
+    {
+        FullScreenDialog w(nullptr, QRect(0, 0, 1920, 1080));
+        QCOMPARE(text(w, "PowerValue"), QString("Wait..."));
+        QCOMPARE(text(w, "Co2Value"), QString("= Wait..."));
+        // The plant window's order, twice: month, share, day, power, total.
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            w.setTheMonthEnergy(300.0);
+            w.setThePercentOfNominal(std::numeric_limits<double>::infinity()); // a plant without rating
+            w.setTheDayEnergy(12.5);
+            w.UpdateReadings(3.456);
+            w.setThePlantTotalEnergy(2000.0);
+            QCOMPARE(text(w, "PowerValue"), QString("3.46 kW"));
+            QCOMPARE(text(w, "ShareValue"), QString("0.00 %"));
+            // Completed days plus today, the same on every cycle.
+            QCOMPARE(text(w, "EnergyValue"), QString("12.50 kWh (312.50 kWh this month)"));
+            QCOMPARE(text(w, "TotalValue"), QString("Total Plant Energy: 2000.00 kWh"));
+            QCOMPARE(text(w, "Co2Value"), QString("= 1.30 t"));
+            QCOMPARE(text(w, "TreeValue"), FullScreenSummary::treeText(2000.0));
+            QCOMPARE(text(w, "OilValue"), FullScreenSummary::oilText(2000.0));
+        }
+    }
+
+    void miniPlotAndExtraCurve()
+    {
+        FullScreenDialog w(nullptr, QRect(0, 0, 1920, 1080));
+        QCustomPlot* plot = w.miniPlot();
+        QVERIFY(plot->isHidden()); // nothing to plot yet
+        const QDate today = QDate::currentDate();
+        const double start = FullScreenSummary::dayStart(today);
+        QVector<double> y;
+        for (int i = 0; i < 204; ++i)
+            y << i / 10.0;
+
+        // 1. With a probe curve: it goes on the right axis, the top axis mirrors the bottom one.
+        w.setTheMiniPlotDataX(tileHours(204)); // whatever the axis held, it is rebuilt
+        w.setTheMiniPlotDataYExtra({100, 200, 300});
+        w.setTheMiniPlotExtraMax(1200);
+        w.setTheMiniPlotExtraLabel("Irradiance");
+        QVERIFY(w.getTheExtraDataFlag());
+        w.setTheMiniPlotDataY(y, 10000.0);
+        QVERIFY(!plot->isHidden());
+        QVERIFY(!w.getTheExtraDataFlag());
+        QCPGraph* power = graphNamed(plot, "Graph");
+        QCPGraph* extra = graphNamed(plot, "Graphextra");
+        QVERIFY(power && extra);
+        QCOMPARE(plot->graphCount(), 2);
+        QCOMPARE(power->data()->size(), 204);
+        for (int i : {0, 1, 100, 203}) {
+            QCOMPARE(power->data()->at(i)->key, start + 300.0 * i);
+            QCOMPARE(power->data()->at(i)->value, y[i]);
+        }
+        QCOMPARE(power->valueAxis(), plot->yAxis);
+        QCOMPARE(power->brush().style(), Qt::LinearGradientPattern);
+        QCOMPARE(extra->valueAxis(), plot->yAxis2);
+        QCOMPARE(extra->data()->size(), 3);
+        QCOMPARE(extra->data()->at(2)->key, start + 600.0);
+        QCOMPARE(extra->data()->at(2)->value, 300.0);
+        QVERIFY(plot->yAxis2->visible() && plot->xAxis2->visible());
+        QCOMPARE(plot->yAxis2->label(), QString("Irradiance"));
+        QCOMPARE(plot->yAxis2->range().upper, 1320.0);
+        QCOMPARE(plot->xAxis2->range(), plot->xAxis->range());
+        QCOMPARE(plot->xAxis->range().lower, start);
+        QCOMPARE(plot->xAxis->range().upper, start + 61200.0);
+        QCOMPARE(plot->yAxis->range().lower, 0.0);
+        QCOMPARE(plot->yAxis->range().upper, 11.0);
+        QCOMPARE(plot->xAxis->label(), QString("time"));
+        QCOMPARE(plot->yAxis->label(), QString("KW"));
+
+        // Hourly "HH:mm" ticks from 05:00 to 22:00.
+        const QVector<double> ticks = plot->xAxis->tickVector();
+        const QVector<QString> labels = plot->xAxis->tickVectorLabels();
+        QVERIFY(labels.contains("05:00") && labels.contains("12:00") && labels.contains("22:00"));
+        for (int i = 1; i < ticks.size(); ++i)
+            QCOMPARE(ticks[i] - ticks[i - 1], 3600.0);
+
+        // 2. The next plot without a probe curve removes it and hides the axes.
+        w.setTheMiniPlotDataX(QVector<double>(204, -1.0));
+        w.setTheMiniPlotDataY(y, 10000.0);
+        QCOMPARE(plot->graphCount(), 1);
+        QVERIFY(graphNamed(plot, "Graph") && !graphNamed(plot, "Graphextra"));
+        QVERIFY(!plot->yAxis2->visible() && !plot->xAxis2->visible());
+        QCOMPARE(graphNamed(plot, "Graph")->data()->at(5)->key, start + 1500.0);
+
+        // 3. A plant whose nominal power is unknown: the axis follows the curve.
+        w.setTheMiniPlotDataX(tileHours(3));
+        w.setTheMiniPlotDataY({1.0, 5.0, 2.0, 9.0}, 0.0); // one more value than times: not drawn
+        QCOMPARE(graphNamed(plot, "Graph")->data()->size(), 3);
+        QCOMPARE(plot->yAxis->range().upper, 5.5);
+        testsupport::saveGrab(plot, "fullscreen-mini-plot");
+    }
+
+    void exitHidesTheWindow()
+    {
+        FullScreenDialog w(nullptr, QRect(0, 0, 1024, 600));
+        w.show();
+        QVERIFY(w.isVisible());
+        QVERIFY(w.windowState() & Qt::WindowFullScreen);
+        QTest::mouseClick(w.findChild<QPushButton*>("ButtonExit"), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        w.show(); // shown again by the plant window
+        QVERIFY(w.isVisible());
+    }
+
+    void layoutOnScreens_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1920x1080") << QSize(1920, 1080);
+        QTest::newRow("1024x600") << QSize(1024, 600);
+    }
+    void layoutOnScreens()
+    {
+        QFETCH(QSize, size);
+        FullScreenDialog w(nullptr, QRect(QPoint(0, 0), size));
+        showAt(w, size);
+        // Large figures, so the widest texts are laid out.
+        w.setTheMonthEnergy(88888.88);
+        w.setThePercentOfNominal(100.0);
+        w.setTheDayEnergy(8888.88);
+        w.UpdateReadings(8888.88);
+        w.setThePlantTotalEnergy(8888888.88);
+        QVector<double> y;
+        QVector<double> probe;
+        for (int i = 0; i < 204; ++i) {
+            y << 40.0 * qMax(0.0, qSin((i - 12) * M_PI / 168.0));
+            probe << 1000.0 * qMax(0.0, qSin((i - 12) * M_PI / 168.0)) + 20;
+        }
+        w.setTheMiniPlotDataX(tileHours(204));
+        w.setTheMiniPlotDataYExtra(probe);
+        w.setTheMiniPlotExtraMax(1200);
+        w.setTheMiniPlotExtraLabel("Irradiance");
+        w.setTheMiniPlotDataY(y, 50000.0);
+
+        // Every text fits its label; no two parts overlap; all stay on screen.
+        for (const char* name : ValueLabels) {
+            const QLabel* l = w.findChild<QLabel*>(name);
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), name);
+            QVERIFY2(l->fontMetrics().height() <= l->height(), name);
+        }
+        QVector<QWidget*> parts;
+        for (QWidget* c : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (c->isVisibleTo(&w))
+                parts << c;
+        QCOMPARE(parts.size(), 14);
+        for (int i = 0; i < parts.size(); ++i) {
+            QVERIFY2(w.rect().contains(parts[i]->geometry()), qPrintable(parts[i]->objectName()));
+            for (int j = i + 1; j < parts.size(); ++j)
+                QVERIFY2(!parts[i]->geometry().intersects(parts[j]->geometry()),
+                         qPrintable(parts[i]->objectName() + " / " + parts[j]->objectName()));
+        }
+        // The time labels do not run into each other.
+        QCustomPlot* plot = w.miniPlot();
+        const QVector<double> ticks = plot->xAxis->tickVector();
+        const QVector<QString> labels = plot->xAxis->tickVectorLabels();
+        QFontMetrics tickFont(plot->xAxis->tickLabelFont());
+        double lastRight = -1e9;
+        int labelled = 0;
+        for (int i = 0; i < ticks.size(); ++i) {
+            if (labels[i].isEmpty())
+                continue;
+            const double centre = plot->xAxis->coordToPixel(ticks[i]);
+            const int half = tickFont.horizontalAdvance(labels[i]) / 2;
+            QVERIFY2(centre - half > lastRight, qPrintable(labels[i]));
+            lastRight = centre + half;
+            ++labelled;
+        }
+        QVERIFY(labelled >= 9);
+        testsupport::saveGrab(&w, QString("fullscreen-%1x%2").arg(size.width()).arg(size.height()));
+    }
+};
+
+QTEST_MAIN(TestFullScreenDialog)
+#include "tst_fullscreendialog.moc"

@@ -1,0 +1,145 @@
+// The full-screen summary's texts, equivalents, time axis, axis ranges and
+// layout rules.
+#include "fullscreensummary.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace FullScreenSummary;
+
+class TestFullScreenSummary : public QObject
+{
+    Q_OBJECT
+private slots:
+    void texts_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        const double inf = std::numeric_limits<double>::infinity();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("CO2 in kg") << "co2" << 1000.0 << "= 650.00 kg";
+        QTest::newRow("CO2 in t") << "co2" << 2000.0 << "= 1.30 t";
+        QTest::newRow("CO2 just under 1000 kg") << "co2" << 1538.0 << "= 999.70 kg";
+        QTest::newRow("CO2 just over 1000 kg") << "co2" << 1539.0 << "= 1.00 t";
+        QTest::newRow("trees") << "trees" << 2307.3 << "= 10.0";
+        QTest::newRow("oil") << "oil" << 10000.0 << "= 5.88";
+        QTest::newRow("total") << "total" << 1234.567 << "Total Plant Energy: 1234.57 kWh";
+        QTest::newRow("power") << "power" << 12.345 << "12.35 kW";
+        QTest::newRow("share") << "share" << 45.678 << "45.68 %";
+        QTest::newRow("share of a plant without rating") << "share" << 0.0 << "0.00 %";
+        QTest::newRow("share inf") << "share" << inf << "0.00 %";
+        QTest::newRow("share nan") << "share" << nan << "0.00 %";
+    }
+    void texts()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, value);
+        const QString text = kind == "co2"     ? co2Text(value)
+                             : kind == "trees" ? treeText(value)
+                             : kind == "oil"   ? oilText(value)
+                             : kind == "total" ? totalText(value)
+                             : kind == "power" ? powerText(value)
+                                               : shareText(value);
+        QTEST(text, "text");
+    }
+
+    void monthLineAddsToday()
+    {
+        QCOMPARE(energyText(12.5, 300.0), QString("12.50 kWh (312.50 kWh this month)"));
+        QCOMPARE(energyText(0.0, 0.0), QString("0.00 kWh (0.00 kWh this month)"));
+    }
+
+    void timeAxis_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("a day of samples") << 204;
+        QTest::newRow("one") << 1;
+        QTest::newRow("none") << 0;
+        QTest::newRow("negative") << -3;
+    }
+    void timeAxis()
+    {
+        QFETCH(int, points);
+        const QDate day(2026, 6, 21);
+        const QVector<double> x = FullScreenSummary::timeAxis(points, day);
+        QCOMPARE(x.size(), qMax(points, 0));
+        for (int i = 0; i < x.size(); ++i)
+            QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x[i])),
+                     QDateTime(day, QTime(5, 0)).addSecs(300 * i));
+        if (points == 204) // the last sample is the one before 22:00
+            QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x.last())).time(), QTime(21, 55));
+    }
+
+    void axisTops_data()
+    {
+        QTest::addColumn<double>("nominal");
+        QTest::addColumn<QVector<double>>("curve");
+        QTest::addColumn<double>("top");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("nominal power") << 10000.0 << QVector<double>{50} << 11.0;
+        QTest::newRow("no nominal power: the curve") << 0.0 << QVector<double>{1, 4, nan, 2} << 4.4;
+        QTest::newRow("no nominal power, flat curve") << 0.0 << QVector<double>{0, 0} << 1.0;
+        QTest::newRow("no nominal power, no curve") << 0.0 << QVector<double>{} << 1.0;
+        QTest::newRow("nominal not a number") << nan << QVector<double>{3} << 3.3;
+    }
+    void axisTops()
+    {
+        QFETCH(double, nominal);
+        QFETCH(QVector<double>, curve);
+        QFETCH(double, top);
+        QCOMPARE(powerAxisTop(nominal, curve), top);
+        // The probe axis: the same fallback for a full scale of 0.
+        QCOMPARE(extraAxisTop(0, curve), nominal > 0 ? 1.1 * 50 : top);
+        QCOMPARE(extraAxisTop(1200, curve), 1320.0);
+    }
+
+    void layoutFitsTheScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        for (const QSize& s :
+             {QSize(1024, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 1024), QSize(1366, 768),
+              QSize(1600, 900), QSize(1920, 1080), QSize(1920, 1200), QSize(2560, 1080)})
+            QTest::addRow("%dx%d", s.width(), s.height()) << s;
+    }
+    void layoutFitsTheScreen()
+    {
+        QFETCH(QSize, screen);
+        const Layout l = layoutFor(screen);
+        const QRect all(QPoint(0, 0), screen);
+        const QVector<QRect> parts = {l.exitButton, l.logo,      l.power,     l.share,    l.energy,
+                                      l.total,      l.earth,     l.icons[0],  l.icons[1], l.icons[2],
+                                      l.values[0],  l.values[1], l.values[2], l.plot};
+        for (int i = 0; i < parts.size(); ++i) {
+            QVERIFY2(!parts[i].isEmpty() && all.contains(parts[i]), qPrintable(QString("part %1").arg(i)));
+            for (int j = i + 1; j < parts.size(); ++j)
+                QVERIFY2(!parts[i].intersects(parts[j]),
+                         qPrintable(QString("parts %1 and %2").arg(i).arg(j)));
+        }
+        // Each line of the left column is tall enough for its font.
+        QVERIFY(l.power.height() >= l.powerFontPx);
+        QVERIFY(l.total.height() >= l.valueFontPx);
+        QVERIFY(l.valueFontPx >= 10);
+    }
+
+    void layoutOfAFullHdScreen()
+    {
+        // The reference screen: the stated sizes and places, unscaled.
+        const Layout l = layoutFor(QSize(1920, 1080));
+        QCOMPARE(l.powerFontPx, 1920 / 12);
+        QCOMPARE(l.valueFontPx, 1920 / 40);
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(l.icons[k], QRect(1920 - 600, 1080 / 5 + 120 * k, 100, 100));
+            QCOMPARE(l.values[k].left(), l.icons[k].right() + 1 + 20);
+        }
+        QCOMPARE(l.plot, QRect(768, 594, 1066, 415));
+        QCOMPARE(l.logo.size(), QSize(320, 96));
+        QCOMPARE(l.earth.size(), QSize(300, 300));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFullScreenSummary)
+#include "tst_fullscreensummary.moc"

@@ -1,0 +1,199 @@
+// Probe rules: mask, count and button pictures, value texts, full scales,
+// readings and type block, and the chosen probe's curve from the daily log.
+#include "probes.h"
+#include "registerblocks.h"
+#include "storagepaths.h"
+#include "testsupport.h"
+
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+// "1,2,nan" for a curve, so table rows read as the plot's slots.
+QString slotText(const QVector<double>& curve)
+{
+    QStringList out;
+    for (double v : curve)
+        out << (std::isnan(v) ? QString("nan") : QString::number(v));
+    return out.join(',');
+}
+// A daily log record at the time with probe p's column holding probe[p - 1]
+// and every other column 7.
+QByteArray record(const QString& time, const QVector<double>& probe, int values = 29)
+{
+    QStringList v;
+    for (int c = 0; c < values; ++c) {
+        const int p = c - probes::FirstLogColumn + 1;
+        v << QString::number(p >= 1 && p <= 4 ? probe.value(p - 1) : 7.0);
+    }
+    return (time + ";" + v.join(';') + "\n").toUtf8();
+}
+} // namespace
+
+class TestProbes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void maskAndButton_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("zetaOnLegacy");
+        QTest::addColumn<QString>("shown"); // probes whose rows show
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("none") << 0x0 << false << "" << 0 << "Zero";
+        QTest::newRow("probes 1 and 3") << 0x5 << false << "13" << 2 << "Due";
+        QTest::newRow("probe 4") << 0x8 << false << "4" << 1 << "Uno";
+        QTest::newRow("all") << 0xF << false << "1234" << 4 << "Quattro";
+        QTest::newRow("bits above 3 ignored") << 0xFFF2 << false << "2" << 1 << "Uno";
+        QTest::newRow("Zeta on the legacy protocol") << 0x7 << true << "123" << 0 << "Zero";
+    }
+    void maskAndButton()
+    {
+        QFETCH(int, mask);
+        QFETCH(bool, zetaOnLegacy);
+        QFETCH(QString, shown);
+        QFETCH(int, count);
+        QFETCH(QString, name);
+        QString rows;
+        for (int p = 0; p <= 5; ++p)
+            if (probes::isConfigured(mask, p))
+                rows += QString::number(p);
+        QCOMPARE(rows, shown);
+        QCOMPARE(probes::GetNumberOfProbesConfigured(mask, zetaOnLegacy), count);
+        QCOMPARE(probes::buttonImage(count, true), name + "1.png");
+        QCOMPARE(probes::buttonImage(count, false), name + "0.png");
+        QCOMPARE(probes::buttonHoverImage(count), name + "2.png");
+        // The style sheet names the normal picture for the plain and pressed
+        // states and the hover picture for hovering, all as resources.
+        for (int selected : {0, 1}) {
+            const QString sheet = probes::probeButtonStyleSheet(selected, count);
+            const QRegularExpression rule(
+                "QPushButton#ButtonProbes(:hover|:pressed)?\\n\\{[^}]*url\\(\"(:/[^\"]+)\"\\)");
+            QStringList states;
+            for (auto it = rule.globalMatch(sheet); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                states << m.captured(1) + "=" + m.captured(2);
+            }
+            const QString normal = ":/" + probes::buttonImage(count, selected);
+            QCOMPARE(states, (QStringList{"=" + normal, ":hover=:/" + name + "2.png", ":pressed=" + normal}));
+            QVERIFY(sheet.contains("background-color: transparent;") && sheet.contains("border: none;"));
+        }
+    }
+
+    void valueText_data()
+    {
+        QTest::addColumn<int>("reading");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("negative") << -25 << "unit"
+                                  << "-2.50  unit";
+        QTest::newRow("zero") << 0 << "C"
+                              << "0.00  C";
+        QTest::newRow("highest") << 32767 << "W/m2"
+                                 << "3276.70  W/m2";
+        QTest::newRow("lowest") << -32768 << "m/s"
+                                << "-3276.80  m/s";
+        QTest::newRow("no unit") << 5 << ""
+                                 << "0.50  ";
+    }
+    void valueText()
+    {
+        QFETCH(int, reading);
+        QFETCH(QString, unit);
+        QTEST(probes::valueText(short(reading), unit), "text");
+    }
+
+    void probeMax_data()
+    {
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<double>("max");
+        QTest::newRow("0") << 0 << 100.0;
+        QTest::newRow("1") << 1 << 1200.0;
+        QTest::newRow("4") << 4 << 30.0;
+        QTest::newRow("5") << 5 << 100.0;
+        QTest::newRow("-1") << -1 << 100.0;
+    }
+    void probeMax()
+    {
+        QFETCH(int, probe);
+        const unsigned short maxima[probes::Count] = {1200, 90, 50, 30};
+        QTEST(probes::probeMax(maxima, probe), "max");
+    }
+
+    void readingsAreSigned()
+    {
+        unsigned short measures[registerblocks::MeasuresWords] = {};
+        measures[34] = 0xFFE7; // -25
+        measures[36] = 123;
+        measures[33] = measures[38] = 0xAAAA; // neighbours are not probes
+        probes::ProbeSet set;
+        set.setReadings(measures);
+        QCOMPARE(QVector<short>(set.readings, set.readings + 4), (QVector<short>{-25, 0, 123, 0}));
+    }
+
+    void curveFromTheDailyLog_data()
+    {
+        QTest::addColumn<QByteArray>("log"); // after the two header lines; "none" for no file
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<QString>("curve");
+        const QVector<double> p = {1.5, 2, 3, 4};
+        QTest::newRow("from 05:05") << record("05:05", {10}) + record("05:10", {11}) + record("05:15", {12})
+                                    << 1 << false << "10,11,12";
+        QTest::newRow("first record at 06:00 takes the 05:55 slot")
+            << record("06:00", {20}) << 1 << false << "nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,20";
+        QTest::newRow("time off the 5-minute grid") << record("05:07", {5}) << 1 << false << "nan,5";
+        QTest::newRow("gap inside the day")
+            << record("05:05", {1}) + record("05:10", {2}) + record("05:25", {5}) << 1 << false
+            << "1,2,nan,nan,5";
+        QTest::newRow("probe 4 reads its own column") << record("05:05", p) << 4 << false << "4";
+        QTest::newRow("before 05:05 and after 22:00 left out")
+            << record("04:55", {9}) + record("05:00", {9}) + record("05:05", {1}) + record("22:05", {9}) << 1
+            << false << "1";
+        QTest::newRow("22:00 is the last slot") << record("05:05", {1}) + record("22:00", {2}) << 1 << false
+                                                << "1," + QString("nan,").repeated(202) + "2";
+        QTest::newRow("short record reads 0") << QByteArray("05:05;1;2;3\n") << 2 << false << "0";
+        QTest::newRow("hostile lines skipped")
+            << QByteArray("garbage\n") + QByteArray(5000, 'x') + "\n;;;\n99:99;1\n" + record("05:05", {3})
+            << 1 << false << "3";
+        QTest::newRow("empty log") << QByteArray() << 1 << false << "";
+        QTest::newRow("Zeta log has no probe column") << record("05:05", p, 30) << 1 << true << "";
+        QTest::newRow("probe 0") << record("05:05", p) << 0 << false << "";
+        QTest::newRow("probe 5") << record("05:05", p) << 5 << false << "";
+        QTest::newRow("no log") << QByteArray("none") << 1 << false << "";
+    }
+    void curveFromTheDailyLog()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(int, probe);
+        QFETCH(bool, zeta);
+        QTemporaryDir folder;
+        const QDate day(2026, 3, 7);
+        if (log != "none") {
+            QFile f(folder.filePath(StoragePaths::dailyLogName(day)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("header one\nheader two\n" + log);
+        }
+        // A missing log leaves its trace; a present one does not.
+        QLoggingCategory::setFilterRules("velora.views.debug=true");
+        if (log == "none")
+            QTest::ignoreMessage(QtDebugMsg, "UpdateLocalMeasure: LOG IS NOT THERE");
+        const QVector<double> curve = probes::UpdateLocalMeasure(folder.path(), probe, zeta, day);
+        QLoggingCategory::setFilterRules("velora.views.debug=false");
+        QTEST(slotText(curve), "curve");
+        // Yesterday's log is not today's.
+        if (log != "none") {
+            QLoggingCategory::setFilterRules("velora.views.debug=true");
+            QTest::ignoreMessage(QtDebugMsg, "UpdateLocalMeasure: LOG IS NOT THERE");
+            QVERIFY(probes::UpdateLocalMeasure(folder.path(), probe, zeta, day.addDays(1)).isEmpty());
+            QLoggingCategory::setFilterRules("velora.views.debug=false");
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProbes)
+#include "tst_probes.moc"

@@ -1,0 +1,209 @@
+// The probe window and the tile's probe button: rows shown by the mask,
+// value texts, Apply and Close, and the button's pictures.
+#include "probebutton.h"
+#include "probeschoose.h"
+#include "testsupport.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QString shownRows(ProbesChoose& w)
+{
+    QString rows;
+    for (int p = 1; p <= 4; ++p) {
+        const bool radio = w.findChild<QRadioButton*>(QString("Choose_%1").arg(p))->isVisibleTo(&w);
+        const bool name = w.findChild<QLabel*>(QString("LabMea_%1").arg(p))->isVisibleTo(&w);
+        const bool value = w.findChild<QLabel*>(QString("Mea_%1").arg(p))->isVisibleTo(&w);
+        if (radio != name || name != value)
+            return "mixed";
+        if (radio)
+            rows += QString::number(p);
+    }
+    return rows;
+}
+probes::ProbeSet plantProbes()
+{
+    probes::ProbeSet set;
+    set.mask = 0x5;
+    const char* names[] = {"Irradiance", "Module temp", "Ambient temp", "Wind"};
+    const char* units[] = {"W/m2", "C", "C", "m/s"};
+    const short readings[] = {8123, 415, -25, 31};
+    for (int i = 0; i < 4; ++i) {
+        set.names[i] = names[i];
+        set.units[i] = units[i];
+        set.readings[i] = readings[i];
+    }
+    return set;
+}
+// Counts the style sheet changes of a widget.
+struct StyleChanges : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == QEvent::StyleChange;
+        return false;
+    }
+};
+QRadioButton* radio(ProbesChoose& w, const QString& name)
+{
+    return w.findChild<QRadioButton*>(name);
+}
+// Presses a radio button on its indicator.
+void press(QRadioButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+} // namespace
+
+class TestProbesChoose : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rowsFollowTheMask_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("probes 1 and 3") << 0x5 << "13";
+        QTest::newRow("none") << 0x0 << "";
+        QTest::newRow("all") << 0xF << "1234";
+        QTest::newRow("bits above 3") << 0xF0 << "";
+    }
+    void rowsFollowTheMask()
+    {
+        QFETCH(int, mask);
+        ProbesChoose w;
+        w.ShowFor(0xF, 0);
+        w.ShowFor(mask, 0); // a later mask replaces the earlier one
+        QTEST(shownRows(w), "rows");
+        QVERIFY(w.findChild<QRadioButton*>("Choose_None")->isVisible());
+    }
+
+    void valuesOfConfiguredProbes()
+    {
+        ProbesChoose w;
+        w.ShowFor(0x5, 0);
+        w.UpdateValues(plantProbes());
+        QCOMPARE(w.findChild<QLabel*>("Mea_1")->text(), QString("812.30  W/m2"));
+        QCOMPARE(w.findChild<QLabel*>("Mea_3")->text(), QString("-2.50  C"));
+        QCOMPARE(w.findChild<QLabel*>("LabMea_3")->text(), QString("Ambient temp"));
+        QCOMPARE(radio(w, "Choose_3")->text(), QString("Ambient temp"));
+        // Probes that are not configured keep their texts.
+        QCOMPARE(w.findChild<QLabel*>("Mea_2")->text(), QString("---"));
+        QCOMPARE(radio(w, "Choose_2")->text(), QString("Measure 2"));
+        // Names of 16 characters, units of 10, the longest readings and every title fit.
+        probes::ProbeSet wide = plantProbes();
+        wide.mask = 0xF;
+        for (int i = 0; i < 4; ++i) {
+            wide.names[i] = "Module Temp. 123";
+            wide.units[i] = "W/m2 (avg)";
+            wide.readings[i] = -32768;
+        }
+        w.ShowFor(0xF, 0);
+        w.UpdateValues(wide);
+        for (QLabel* l : w.findChildren<QLabel*>())
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(),
+                     qPrintable(l->objectName()));
+        for (QRadioButton* r : w.findChildren<QRadioButton*>())
+            QVERIFY2(r->sizeHint().width() <= r->width(), qPrintable(r->objectName()));
+        for (QGroupBox* g : w.findChildren<QGroupBox*>())
+            QVERIFY2(g->minimumSizeHint().width() <= g->width(), qPrintable(g->objectName()));
+        w.ShowFor(0x5, 0);
+        w.UpdateValues(plantProbes());
+        testsupport::saveGrab(&w, "probe-window");
+    }
+
+    void applyAndClose_data()
+    {
+        QTest::addColumn<int>("shown");     // the choice the window is opened with
+        QTest::addColumn<QString>("click"); // the radio button pressed, "" for none
+        QTest::addColumn<bool>("apply");
+        QTest::addColumn<int>("reported"); // -1: nothing reported
+        QTest::newRow("choose probe 3") << 0 << "Choose_3" << true << 3;
+        QTest::newRow("choose none") << 1 << "Choose_None" << true << 0;
+        QTest::newRow("keep the shown probe") << 1 << "" << true << 1;
+        QTest::newRow("close changes nothing") << 1 << "Choose_3" << false << -1;
+        QTest::newRow("a number above 4 is ignored") << 7 << "" << true << 0;
+        QTest::newRow("a negative number is ignored") << -1 << "" << true << 0;
+    }
+    void applyAndClose()
+    {
+        QFETCH(int, shown);
+        QFETCH(QString, click);
+        QFETCH(bool, apply);
+        QFETCH(int, reported);
+        ProbesChoose w;
+        QSignalSpy spy(&w, &ProbesChoose::ChosenProbeApplied);
+        w.ShowFor(0x5, shown);
+        if (!click.isEmpty())
+            press(radio(w, click));
+        QTest::mouseClick(w.findChild<QPushButton*>(apply ? "pushButtonApply" : "pushButtonClose"),
+                          Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(spy.size(), reported < 0 ? 0 : 1);
+        if (reported >= 0)
+            QCOMPARE(spy.first().first().toInt(), reported);
+    }
+
+    void reopenShowsTheChoice()
+    {
+        // Choosing probe 2, then reopening the window, shows it checked.
+        ProbesChoose w;
+        int chosen = 0;
+        connect(&w, &ProbesChoose::ChosenProbeApplied, [&chosen](int p) { chosen = p; });
+        w.ShowFor(0xF, chosen);
+        press(radio(w, "Choose_2"));
+        QTest::mouseClick(w.findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        QCOMPARE(chosen, 2);
+        press(radio(w, "Choose_4")); // pressed, then closed
+        QTest::mouseClick(w.findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
+        w.ShowFor(0xF, chosen);
+        QVERIFY(w.isVisible());
+        QVERIFY(radio(w, "Choose_2")->isChecked());
+        QCOMPARE(w.getTheChosenProbe(), 2);
+    }
+
+    void probeButton_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("zetaOnLegacy");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QString>("image");
+        QTest::newRow("probes 1 and 3, none chosen") << 0x5 << false << 0 << true << "Due0.png";
+        QTest::newRow("probes 1 and 3, one chosen") << 0x5 << false << 3 << true << "Due1.png";
+        QTest::newRow("no probes") << 0x0 << false << 0 << false << "Zero0.png";
+        QTest::newRow("Zeta on the legacy protocol") << 0xF << true << 1 << false << "Zero1.png";
+    }
+    void probeButton()
+    {
+        QFETCH(int, mask);
+        QFETCH(bool, zetaOnLegacy);
+        QFETCH(int, chosen);
+        QFETCH(QString, image);
+        QWidget tile;
+        QPushButton button(&tile);
+        button.setObjectName("ButtonProbes");
+        tile.show();
+        ProbeButton::SetStylesheetForProbeButton(&button, 0, 1); // a new tile: one probe, none chosen
+        QVERIFY(button.styleSheet().contains("url(\":/Uno0.png\")"));
+        ProbeButton::SetProbesIconAccordingly(&button, mask, zetaOnLegacy, chosen);
+        QTEST(button.isVisible(), "visible");
+        QVERIFY(button.styleSheet().contains("background-image: url(\":/" + image + "\");"));
+        // The same state again does not set the style sheet (and re-polish) again.
+        StyleChanges changes;
+        button.installEventFilter(&changes);
+        ProbeButton::SetProbesIconAccordingly(&button, mask, zetaOnLegacy, chosen);
+        QCOMPARE(changes.count, 0);
+        ProbeButton::SetProbesIconAccordingly(&button, 0xF, false, chosen);
+        QVERIFY(changes.count > 0);
+    }
+};
+
+QTEST_MAIN(TestProbesChoose)
+#include "tst_probeschoose.moc"
