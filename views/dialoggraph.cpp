@@ -281,13 +281,8 @@ void DialogGraph::BtnChk()
         state = StateDatePage;
         return;
     }
-    if (!ftpPossible) {
-        // The board went out of reach since the click: the local copies only.
+    if (!ftpPossible)
         qCDebug(lcViews, "OTHER ");
-        setStatus(tr("(Disconnected)"));
-        state = StateDatePage;
-        return;
-    }
     chosenDate = today().addDays(-1);
     state = StateCatchingUp;
     startCatchUp();
@@ -429,6 +424,7 @@ int DialogGraph::FtpGetForDate(QDate date)
 void DialogGraph::startCatchUp()
 {
     if (!ftpPossible) {
+        // The board went out of reach since the click: the local copies only.
         setStatus(tr("(Disconnected)"));
         state = StateDatePage;
         return;
@@ -627,7 +623,8 @@ void DialogGraph::continueCatchUp()
 void DialogGraph::endCatchUp(bool complete)
 {
     if (complete) {
-        // Every day up to yesterday has been copied: the sync is today's.
+        // Every day up to yesterday has been asked for: the sync is today's. A day
+        // the board did not give is fetched when it is chosen.
         lastSync = graphfetch::lastSyncText(today());
         emit lastSyncChanged(lastSync);
         setStatus(tr("In Sync."));

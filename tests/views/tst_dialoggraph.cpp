@@ -97,7 +97,8 @@ class TestDialogGraph : public QObject
         return w->getTheDayFolder() + "/" + StoragePaths::dailyLogName(d);
     }
     // From the date page to the graph page: date, quantities, Apply.
-    static void showGraph(DialogGraph* w, const QDate& date, const Buttons& buttons)
+    // grab: name of a grab of the choice page, none when empty.
+    static void showGraph(DialogGraph* w, const QDate& date, const Buttons& buttons, const QString& grab = {})
     {
         QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
         w->findChild<QCalendarWidget*>("calendarWidget")->setSelectedDate(date);
@@ -107,7 +108,8 @@ class TestDialogGraph : public QObject
             button(w, QString("B_%1").arg(b))->click();
             w->BtnChk(); // the pending click is taken at the next check
         }
-        testsupport::saveGrab(w, "dialoggraph_choice_" + plantName());
+        if (!grab.isEmpty())
+            testsupport::saveGrab(w, grab);
         button(w, "pushButtonApply")->click();
         QCOMPARE(w->getTheState(), int(DialogGraph::StateGraph));
     }
@@ -134,19 +136,27 @@ private slots:
     void noCatchUp_data()
     {
         QTest::addColumn<QString>("lastSync");
-        QTest::addColumn<bool>("ftpPossible");
-        QTest::newRow("empty last sync") << "" << true;
-        QTest::newRow("synced today") << graphfetch::lastSyncText(today) << true;
-        QTest::newRow("malformed") << "yesterday" << true;
-        QTest::newRow("behind, but no FTP possible") << graphfetch::lastSyncText(today.addDays(-2)) << false;
+        QTest::addColumn<bool>("ftpPossible"); // at the click
+        QTest::addColumn<bool>("lostBeforeCheck");
+        QTest::addColumn<QString>("status");
+        const QString behind = graphfetch::lastSyncText(today.addDays(-2));
+        QTest::newRow("empty last sync") << "" << true << false << "";
+        QTest::newRow("synced today") << graphfetch::lastSyncText(today) << true << false << "";
+        QTest::newRow("malformed") << "yesterday" << true << false << "";
+        QTest::newRow("behind, but no FTP possible") << behind << false << false << "";
+        QTest::newRow("behind, board lost before the check") << behind << true << true << "(Disconnected)";
     }
     void noCatchUp()
     {
         QFETCH(QString, lastSync);
         QFETCH(bool, ftpPossible);
+        QFETCH(bool, lostBeforeCheck);
         const int from = sim.lineCount();
         auto w = open("inv", lastSync, ftpPossible);
+        if (lostBeforeCheck)
+            w->setTheFtpIsPossible(false);
         QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QTEST(status(w.get()), "status");
         QVERIFY(!w->getTheFtpIsRunning());
         QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
         QVERIFY(sim.barrier());
@@ -154,11 +164,17 @@ private slots:
         QVERIFY(!QDir(w->getTheDayFolder()).exists());
     }
 
-    void catchUpOfThreeDays()
+    void catchUp_data()
     {
+        QTest::addColumn<int>("daysBack"); // of the last sync; the board keeps 3 past days
+        QTest::newRow("three missing days") << 3;
+        QTest::newRow("two days the board no longer has") << 5;
+    }
+    void catchUp()
+    {
+        QFETCH(int, daysBack);
         const int from = sim.lineCount();
-        const QDate last = today.addDays(-3);
-        auto w = open("inv", graphfetch::lastSyncText(last));
+        auto w = open("inv", graphfetch::lastSyncText(today.addDays(-daysBack)));
         // A short copy of yesterday is replaced by the full day.
         QVERIFY(writeDay(dayPath(w.get(), today.addDays(-1)), 40));
         QSignalSpy synced(w.get(), &DialogGraph::lastSyncChanged);
@@ -168,20 +184,23 @@ private slots:
         QCOMPARE(synced.first().first().toString(), graphfetch::lastSyncText(today));
         QVERIFY(!w->getTheFtpIsRunning());
         QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
-        // Yesterday back to the last sync date, one download each, nothing else in the folder.
+        // Yesterday back to the last sync date, in that order, one request each; only the
+        // days the board has end up in the folder, and nothing else.
         QStringList expected;
-        for (int d = 1; d <= 3; ++d) {
-            QCOMPARE(sent("inv", today.addDays(-d), from), 1);
-            QVERIFY(DailyLog::isComplete(dayPath(w.get(), today.addDays(-d))));
-            expected << StoragePaths::dailyLogName(today.addDays(-d));
+        int previous = -1;
+        for (int d = 1; d <= daysBack; ++d) {
+            const QString name = StoragePaths::dailyLogName(today.addDays(-d));
+            const int at = sim.indexOf(QRegularExpression("^FTP inv RETR applog/" + name), from);
+            QVERIFY2(at > previous, qPrintable(name));
+            previous = at;
+            QCOMPARE(sent("inv", today.addDays(-d), from), d <= 3 ? 1 : 0);
+            if (d <= 3) {
+                QVERIFY(DailyLog::isComplete(dayPath(w.get(), today.addDays(-d))));
+                expected << name;
+            }
         }
-        const auto sentAt = [&](const QDate& d) {
-            return sim.indexOf(QRegularExpression("SENT applog/" + StoragePaths::dailyLogName(d)), from);
-        };
-        QVERIFY(sentAt(today.addDays(-1)) < sentAt(today.addDays(-2)));
-        QVERIFY(sentAt(today.addDays(-2)) < sentAt(last));
         expected.sort();
-        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
         testsupport::saveGrab(w.get(), "dialoggraph_date");
 
         // The next click of the same day has nothing to catch up.
@@ -211,7 +230,7 @@ private slots:
         auto w = open(id, graphfetch::lastSyncText(today), true, zeta);
         int from = sim.lineCount();
         // A third quantity is ignored.
-        showGraph(w.get(), yesterday, buttons + Buttons{2});
+        showGraph(w.get(), yesterday, buttons + Buttons{2}, "dialoggraph_choice_" + plantName());
         QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(status(w.get()), QString("Getting data..."));
         const QString shown = "Displaying data (" + graphfetch::dateText(yesterday) + ")";
