@@ -71,8 +71,8 @@ DailyLogData DailyLog::read(QIODevice* device, bool isZeta)
 
 bool DailyLog::parseRecord(const QString& line, int valueCount, DailyLogRecord* record)
 {
-    const QStringList fields = line.split(QLatin1Char(';'));
-    const QStringList time = fields.first().split(QLatin1Char(':'));
+    const QVector<QStringRef> fields = line.splitRef(QLatin1Char(';'));
+    const QVector<QStringRef> time = fields.first().split(QLatin1Char(':'));
     if (time.size() != 2)
         return false;
     bool hoursOk = false;

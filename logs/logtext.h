@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 class QIODevice;
 
@@ -18,12 +19,12 @@ bool readLine(QIODevice* device, int maxChars, QByteArray* line, bool* overlong)
 // The number at the start of text, after leading blanks: an optional sign
 // and decimal digits. Trailing text is ignored. ok is false when no digit is
 // found or the value does not fit an int.
-int leadingInt(const QString& text, bool* ok = nullptr);
+int leadingInt(QStringView text, bool* ok = nullptr);
 
 // The decimal number at the start of text, after leading blanks, with "." as
 // decimal point and an optional exponent, whatever the user's locale.
 // Trailing text is ignored. ok is false (and 0.0 returned) when no number is
 // found or it is not finite.
-double leadingDouble(const QString& text, bool* ok = nullptr);
+double leadingDouble(QStringView text, bool* ok = nullptr);
 
 } // namespace LogText

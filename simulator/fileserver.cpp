@@ -151,7 +151,8 @@ bool FileServer::start(QString* error)
                               {"password", kPassword},
                               {"masquerade", c.ftpMasquerade},
                               {"stall", c.faults.contains(Fault::FtpStall)},
-                              {"pasv_address", c.faults.contains(Fault::FtpPasvAddress)}};
+                              {"pasv_address", c.faults.contains(Fault::FtpPasvAddress)},
+                              {"silent", c.faults.contains(Fault::FtpSilent)}};
     }
     const QString config = root.filePath("ftp.json");
     const QString script = root.filePath("ftpserver.py");
@@ -185,8 +186,8 @@ void FileServer::faultsChanged(BoardModel* model)
 {
     const BoardConfig& c = model->config();
     const auto onOff = [&c](Fault f) { return c.faults.contains(f) ? "on" : "off"; };
-    process.write(QString("stall %1 %2\npasv %1 %3\n")
-                      .arg(c.id, onOff(Fault::FtpStall), onOff(Fault::FtpPasvAddress))
+    process.write(QString("stall %1 %2\npasv %1 %3\nsilent %1 %4\n")
+                      .arg(c.id, onOff(Fault::FtpStall), onOff(Fault::FtpPasvAddress), onOff(Fault::FtpSilent))
                       .toUtf8());
 }
 

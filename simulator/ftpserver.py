@@ -6,10 +6,11 @@ Started by plantsim with one argument, a JSON file:
 Prints, one line each, flushed:
     FTPPORT <id> <port>        a board's server listens (port chosen when 0)
     FTPREADY <count>           all listen
-    FTP <id> <event> ...       LOGIN, LIST, RETR, SENT, STOR, STALL
+    FTP <id> <event> ...       LOGIN, LIST, RETR, SENT, STOR, STALL, SILENT
 Reads commands on stdin, one per line:
     stall <id> on|off          downloads stop after the first bytes
     pasv <id> on|off           passive replies name the masquerade address
+    silent <id> on|off         new connections are accepted and never greeted
 End of stdin (plantsim gone) stops the process.
 """
 
@@ -25,7 +26,7 @@ from pyftpdlib.servers import FTPServer
 
 STALL_AFTER = 512  # bytes sent before a stalled download stops
 
-flags = {}  # board id -> {"stall": bool, "pasv": bool}
+flags = {}  # board id -> {"stall": bool, "pasv": bool, "silent": bool}
 
 
 def say(line):
@@ -72,6 +73,22 @@ def make_handler(board):
             self.board_id = board_id
             self.masquerade_address = masquerade if flags[board_id]["pasv"] else None
 
+        def handle(self):
+            # A silent board takes the connection and never answers: no greeting,
+            # and every line the client sends is dropped unanswered.
+            self.silent = flags[board_id]["silent"]
+            if self.silent:
+                say("FTP %s SILENT" % board_id)
+                return
+            FTPHandler.handle(self)
+
+        def found_terminator(self):
+            if self.silent:
+                self._in_buffer = []
+                self._in_buffer_len = 0
+                return
+            FTPHandler.found_terminator(self)
+
         def ftp_PASV(self, line):
             self.masquerade_address = masquerade if flags[board_id]["pasv"] else None
             return FTPHandler.ftp_PASV(self, line)
@@ -108,7 +125,7 @@ def make_handler(board):
 def read_commands(ioloop):
     for line in sys.stdin:
         parts = line.split()
-        if len(parts) == 3 and parts[1] in flags and parts[0] in ("stall", "pasv"):
+        if len(parts) == 3 and parts[1] in flags and parts[0] in ("stall", "pasv", "silent"):
             flags[parts[1]][parts[0]] = parts[2] == "on"
     # plantsim has gone: stop serving.
     ioloop.call_later(0, ioloop.close)
@@ -121,7 +138,8 @@ def main():
     ioloop = IOLoop.instance()
     servers = []
     for board in config["boards"]:
-        flags[board["id"]] = {"stall": bool(board.get("stall")), "pasv": bool(board.get("pasv_address"))}
+        flags[board["id"]] = {"stall": bool(board.get("stall")), "pasv": bool(board.get("pasv_address")),
+                              "silent": bool(board.get("silent"))}
         server = FTPServer((board["address"], board["port"]), make_handler(board), ioloop=ioloop)
         # The connection limit counts every socket of the shared loop: leave it off.
         server.max_cons = 0

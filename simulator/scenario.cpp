@@ -22,6 +22,7 @@ const FaultEntry kFaults[] = {
     {Fault::Drop, "drop"},
     {Fault::FtpStall, "ftp-stall"},
     {Fault::FtpPasvAddress, "ftp-pasv-address"},
+    {Fault::FtpSilent, "ftp-silent"},
     {Fault::UdpSilent, "udp-silent"},
 };
 

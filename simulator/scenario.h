@@ -29,6 +29,7 @@ enum class Fault
     Drop,           // the connection is closed on the first request
     FtpStall,       // FTP downloads stop after the first bytes, the connection stays open
     FtpPasvAddress, // FTP passive replies name another address than the control peer's
+    FtpSilent,      // FTP connections are accepted and never greeted
     UdpSilent,      // neither discovery nor configuration queries are answered
 };
 

@@ -1,6 +1,7 @@
 // Storage folders, the event log and the readers of the copied daily and totals logs.
 #include "dailylog.h"
 #include "invlog.h"
+#include "logtext.h"
 #include "storagepaths.h"
 #include "totalslog.h"
 
@@ -101,6 +102,40 @@ private slots:
         QCOMPARE(series.size(), n);
         // 06:00 lands on slot 11 of the 05:00 grid; the extra value of the last record is ignored.
         QCOMPARE(series.at(n - 1).mid(10), (QVector<double>{0, n - 1.0, 0, n + 99.0}));
+    }
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("real"); // leadingDouble, 0 when not ok
+        QTest::addColumn<bool>("realOk");
+        QTest::addColumn<int>("integer"); // leadingInt, 0 when not ok
+        QTest::addColumn<bool>("intOk");
+        QTest::newRow("decimal") << "12.5" << 12.5 << true << 12 << true;
+        QTest::newRow("blanks, trailing text") << " \t3x" << 3.0 << true << 3 << true;
+        QTest::newRow("signs") << "-2." << -2.0 << true << -2 << true;
+        QTest::newRow("plus, no integer part") << "+.5" << 0.5 << true << 0 << false;
+        QTest::newRow("dot alone") << "." << 0.0 << false << 0 << false;
+        QTest::newRow("exponent") << "2e1;" << 20.0 << true << 2 << true;
+        QTest::newRow("negative exponent") << "1E-2" << 0.01 << true << 1 << true;
+        QTest::newRow("exponent without digits") << "1e+" << 1.0 << true << 1 << true;
+        QTest::newRow("exponent alone") << "e5" << 0.0 << false << 0 << false;
+        QTest::newRow("infinite") << "1e999" << 0.0 << false << 1 << true;
+        QTest::newRow("comma is no decimal point") << "1,5" << 1.0 << true << 1 << true;
+        QTest::newRow("hex") << "0x10" << 0.0 << true << 0 << true;
+        QTest::newRow("two signs") << "+-1" << 0.0 << false << 0 << false;
+        QTest::newRow("int overflow") << "99999999999" << 99999999999.0 << true << 0 << false;
+        QTest::newRow("non-ASCII digit") << QString::fromUtf8("\u0663") << 0.0 << false << 0 << false;
+        QTest::newRow("empty") << "" << 0.0 << false << 0 << false;
+        QTest::newRow("100 digits") << QString(97, '0') + "1.5" << 1.5 << true << 1 << true;
+    }
+    void numbers()
+    {
+        QFETCH(QString, text);
+        bool ok = false;
+        QTEST(LogText::leadingDouble(text, &ok), "real");
+        QTEST(ok, "realOk");
+        QTEST(LogText::leadingInt(text, &ok), "integer");
+        QTEST(ok, "intOk");
     }
     void completeDay_data()
     {

@@ -1,0 +1,421 @@
+// The daily graph window driven directly (as the tile drives it) against
+// plantsim's FTP server on loopback: the catch-up of missing days, a past day
+// fetched and plotted, paging, today's 300 s rule, a silent server timing
+// out, and failed fetches that keep the old local copy.
+#include "dailylog.h"
+#include "dialoggraph.h"
+#include "graphfetch.h"
+#include "plantsimprocess.h"
+#include "pyftpserver.h"
+#include "storagepaths.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QTcpServer>
+#include <QtTest>
+#include <memory>
+#include <qcustomplot.h>
+
+namespace {
+using Buttons = QVector<int>;
+
+QJsonObject board(const QString& id, const QString& kind, const QJsonArray& faults = {})
+{
+    return QJsonObject{{"id", id},        {"kind", kind}, {"firmware", 150},       {"name", id},
+                       {"phases", 3},     {"state", 1},   {"nominalPower", 20000}, {"historyDays", 3},
+                       {"faults", faults}};
+}
+
+QString status(DialogGraph* w)
+{
+    return w->findChild<QLabel*>("labelStatus")->text();
+}
+
+QAbstractButton* button(DialogGraph* w, const QString& name)
+{
+    return w->findChild<QAbstractButton*>(name);
+}
+
+bool writeDay(const QString& path, int records)
+{
+    QByteArray text = "DATE;x\nTIME;kW\n";
+    for (int i = 0; i < records; ++i) {
+        const int t = 5 * 60 + 5 + 5 * i;
+        text += QString::asprintf("%02d:%02d", t / 60, t % 60).toLatin1() + QByteArray(";1.5").repeated(29) +
+                '\n';
+    }
+    QFile f(path);
+    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) &&
+           f.write(text) == text.size();
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A folder name of its own for every test case.
+QString plantName()
+{
+    QString name = QString(QTest::currentTestFunction()) + '_' + QTest::currentDataTag();
+    return name.replace(QRegularExpression("[^A-Za-z0-9_]"), "_");
+}
+} // namespace
+
+class TestDialogGraph : public QObject
+{
+    Q_OBJECT
+    testsupport::SandboxSettings sandbox;
+    QTemporaryDir dir;
+    PlantSimProcess sim;
+    const QDate today = QDate::currentDate();
+
+    // A window handed over what the tile hands it at a Graphs click.
+    std::unique_ptr<DialogGraph> open(const QString& id, const QString& lastSync, bool ftpPossible = true,
+                                      bool zeta = false, quint16 ftpPort = 0)
+    {
+        auto w = std::make_unique<DialogGraph>();
+        w->setTheAddress("127.0.0.1");
+        w->setTheTcpPort(sim.board(id).modbus);
+        w->setThePlantName(plantName());
+        w->setTheStoragePath(sandbox.path() + "/");
+        w->setTheFtpPort(ftpPort ? ftpPort : sim.board(id).ftp);
+        w->setTheInvIsZeta(zeta);
+        w->setTheName(id);
+        w->setTheFtpIsPossible(ftpPossible);
+        w->setTheTemperatureCount(3);
+        w->setTheProbeLabels({"Irradiance", "", "", ""});
+        w->setTheLastSync(lastSync);
+        w->show();
+        return w;
+    }
+    QString dayPath(DialogGraph* w, const QDate& d) const
+    {
+        return w->getTheDayFolder() + "/" + StoragePaths::dailyLogName(d);
+    }
+    // From the date page to the graph page: date, quantities, Apply.
+    // grab: name of a grab of the choice page, none when empty.
+    static void showGraph(DialogGraph* w, const QDate& date, const Buttons& buttons, const QString& grab = {})
+    {
+        QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        w->findChild<QCalendarWidget*>("calendarWidget")->setSelectedDate(date);
+        button(w, "pushButtonApply")->click();
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateChoice));
+        for (int b : buttons) {
+            button(w, QString("B_%1").arg(b))->click();
+            w->BtnChk(); // the pending click is taken at the next check
+        }
+        if (!grab.isEmpty())
+            testsupport::saveGrab(w, grab);
+        button(w, "pushButtonApply")->click();
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateGraph));
+    }
+    int sent(const QString& id, const QDate& d, int from = 0) const
+    {
+        const QString line = QString("FTP %1 SENT applog/%2").arg(id, StoragePaths::dailyLogName(d));
+        int n = 0;
+        for (int i = from;
+             (i = sim.indexOf(QRegularExpression("^" + QRegularExpression::escape(line)), i)) >= 0; ++i)
+            ++n;
+        return n;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QJsonArray boards = {board("inv", "inverter"), board("zeta", "zeta"),
+                                   board("mute", "inverter", {"ftp-silent"}),
+                                   board("stall", "inverter", {"ftp-stall"})};
+        QVERIFY(sim.start(
+            {"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp", "--update-ms", "3600000"}));
+    }
+
+    void noCatchUp_data()
+    {
+        QTest::addColumn<QString>("lastSync");
+        QTest::addColumn<bool>("ftpPossible"); // at the click
+        QTest::addColumn<bool>("lostBeforeCheck");
+        QTest::addColumn<QString>("status");
+        const QString behind = graphfetch::lastSyncText(today.addDays(-2));
+        QTest::newRow("empty last sync") << "" << true << false << "";
+        QTest::newRow("synced today") << graphfetch::lastSyncText(today) << true << false << "";
+        QTest::newRow("malformed") << "yesterday" << true << false << "";
+        QTest::newRow("behind, but no FTP possible") << behind << false << false << "";
+        QTest::newRow("behind, board lost before the check") << behind << true << true << "(Disconnected)";
+    }
+    void noCatchUp()
+    {
+        QFETCH(QString, lastSync);
+        QFETCH(bool, ftpPossible);
+        QFETCH(bool, lostBeforeCheck);
+        const int from = sim.lineCount();
+        auto w = open("inv", lastSync, ftpPossible);
+        if (lostBeforeCheck)
+            w->setTheFtpIsPossible(false);
+        QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QTEST(status(w.get()), "status");
+        QVERIFY(!w->getTheFtpIsRunning());
+        QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
+        QVERIFY(sim.barrier());
+        QVERIFY(!sim.hasLine(QRegularExpression("^FTP inv LOGIN"), from));
+        QVERIFY(!QDir(w->getTheDayFolder()).exists());
+    }
+
+    void catchUp_data()
+    {
+        QTest::addColumn<int>("daysBack"); // of the last sync; the board keeps 3 past days
+        QTest::newRow("three missing days") << 3;
+        QTest::newRow("two days the board no longer has") << 5;
+    }
+    void catchUp()
+    {
+        QFETCH(int, daysBack);
+        const int from = sim.lineCount();
+        auto w = open("inv", graphfetch::lastSyncText(today.addDays(-daysBack)));
+        // A short copy of yesterday is replaced by the full day.
+        QVERIFY(writeDay(dayPath(w.get(), today.addDays(-1)), 40));
+        QSignalSpy synced(w.get(), &DialogGraph::lastSyncChanged);
+        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), QString("In Sync."), 30000);
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QCOMPARE(synced.count(), 1);
+        QCOMPARE(synced.first().first().toString(), graphfetch::lastSyncText(today));
+        QVERIFY(!w->getTheFtpIsRunning());
+        QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
+        // Yesterday back to the last sync date, in that order, one request each; only the
+        // days the board has end up in the folder, and nothing else.
+        QStringList expected;
+        int previous = -1;
+        for (int d = 1; d <= daysBack; ++d) {
+            const QString name = StoragePaths::dailyLogName(today.addDays(-d));
+            const int at = sim.indexOf(QRegularExpression("^FTP inv RETR applog/" + name), from);
+            QVERIFY2(at > previous, qPrintable(name));
+            previous = at;
+            QCOMPARE(sent("inv", today.addDays(-d), from), d <= 3 ? 1 : 0);
+            if (d <= 3) {
+                QVERIFY(DailyLog::isComplete(dayPath(w.get(), today.addDays(-d))));
+                expected << name;
+            }
+        }
+        expected.sort();
+        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        testsupport::saveGrab(w.get(), "dialoggraph_date");
+
+        // The next click of the same day has nothing to catch up.
+        w->setTheLastSync(synced.first().first().toString());
+        QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QVERIFY(!w->getTheFtpIsRunning());
+    }
+
+    void pastDayFetchedAndPlotted_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("kW and Vac") << "inv" << false << Buttons{1, 4}
+                                    << QStringList{"kW ", "Vr", "Vs", "Vt"};
+        QTest::newRow("Zeta W and Vac")
+            << "zeta" << true << Buttons{8, 10} << QStringList{"W ", "W ", "W ", "Vr", "Vs", "Vt"};
+    }
+    void pastDayFetchedAndPlotted()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, zeta);
+        QFETCH(Buttons, buttons);
+        QFETCH(QStringList, names);
+        const QDate yesterday = today.addDays(-1);
+        auto w = open(id, graphfetch::lastSyncText(today), true, zeta);
+        int from = sim.lineCount();
+        // A third quantity is ignored.
+        showGraph(w.get(), yesterday, buttons + Buttons{2}, "dialoggraph_choice_" + plantName());
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(status(w.get()), QString("Getting data..."));
+        const QString shown = "Displaying data (" + graphfetch::dateText(yesterday) + ")";
+        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), shown, 20000);
+        QCOMPARE(sent(id, yesterday, from), 1);
+        QVERIFY(DailyLog::isComplete(dayPath(w.get(), yesterday)));
+
+        QCustomPlot* plot = w->getThePlot();
+        QVERIFY(plot && plot->isVisible());
+        QCOMPARE(plot->graphCount(), names.size());
+        const int left = (zeta ? 3 : 1);
+        for (int g = 0; g < plot->graphCount(); ++g) {
+            QCOMPARE(plot->graph(g)->name(), names.at(g));
+            QCOMPARE(plot->graph(g)->data()->size(), 204); // a past day runs 05:05 to 22:00
+            QCOMPARE(plot->graph(g)->valueAxis(), g < left ? plot->yAxis : plot->yAxis2);
+        }
+        QVERIFY(plot->yAxis2->visible());
+        QCOMPARE(plot->legend->itemCount(), names.size());
+        const QCPRange x = plot->xAxis->range();
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x.lower)), QDateTime(yesterday, QTime(5, 0)));
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x.upper)), QDateTime(yesterday, QTime(22, 0)));
+        // The left quantity's range from 0 to 1.1 x its maximum (power and the Zeta W group alike start at
+        // 0).
+        double maximum = 0;
+        for (int g = 0; g < left; ++g)
+            for (auto it = plot->graph(g)->data()->constBegin(); it != plot->graph(g)->data()->constEnd();
+                 ++it)
+                maximum = qMax(maximum, it->value);
+        QVERIFY(maximum > 0);
+        QCOMPARE(plot->yAxis->range().upper, zeta ? maximum : maximum * 1.1);
+        testsupport::saveGrab(w.get(), "dialoggraph_graph_" + plantName());
+        testsupport::saveGrab(plot, "dialoggraph_plot_" + plantName());
+
+        // Day minus: the day before is missing locally and fetched too.
+        from = sim.lineCount();
+        button(w.get(), "pushButtonDayMinus")->click();
+        QCOMPARE(w->getTheChosenDate(), today.addDays(-2));
+        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()),
+                                  "Displaying data (" + graphfetch::dateText(today.addDays(-2)) + ")", 20000);
+        QCOMPARE(sent(id, today.addDays(-2), from), 1);
+        // Day plus: yesterday's copy is complete, plotted from disk.
+        button(w.get(), "pushButtonDayPlus")->click();
+        QCOMPARE(status(w.get()), shown);
+        QVERIFY(!w->getTheFtpIsRunning());
+        // Today, less than 300 s after the window opened: the local copy (none here).
+        button(w.get(), "pushButtonDayPlus")->click();
+        QCOMPARE(w->getTheChosenDate(), today);
+        QVERIFY(!w->getTheFtpIsRunning());
+        const QString todayShown = "Displaying data (" + graphfetch::dateText(today) + ")";
+        QCOMPARE(status(w.get()), todayShown);
+        // Day plus on today does nothing.
+        button(w.get(), "pushButtonDayPlus")->click();
+        QCOMPARE(w->getTheChosenDate(), today);
+        QCOMPARE(status(w.get()), todayShown);
+        QVERIFY(!w->getTheFtpIsRunning());
+        QVERIFY(sim.barrier());
+        QCOMPARE(sent(id, yesterday, from), 0);
+        QVERIFY(!sim.hasLine(QRegularExpression("RETR applog/" + StoragePaths::dailyLogName(today)), from));
+    }
+
+    void todayFetchedAfter300s()
+    {
+        if (QTime::currentTime() > QTime(23, 50))
+            QSKIP("too close to midnight for a clock moved by 300 s");
+        qint64 offset = 0;
+        auto w = open("inv", graphfetch::lastSyncText(today));
+        w->setTheClock([&offset] { return QDateTime::currentDateTime().addSecs(offset); });
+        const int from = sim.lineCount();
+        showGraph(w.get(), today, {1});
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(!w->getTheFtpIsRunning());
+        offset = 300;
+        button(w.get(), "pushButtonApply")->click(); // back to the choice
+        button(w.get(), "pushButtonApply")->click(); // and to the graph again
+        QCOMPARE(status(w.get()), QString("Getting data..."));
+        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), "Displaying data (" + graphfetch::dateText(today) + ")",
+                                  20000);
+        QCOMPARE(sent("inv", today, from), 1);
+        QVERIFY(w->getThePlot()->graph(0)->data()->size() > 0);
+    }
+
+    void silentServerTimesOut()
+    {
+        auto w = open("mute", graphfetch::lastSyncText(today.addDays(-2)));
+        w->setTheLoginTimerInterval(20);
+        QSignalSpy synced(w.get(), &DialogGraph::lastSyncChanged);
+        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), QString("Ftp TIMEOUT"), 20000);
+        QVERIFY(sim.hasLine(QRegularExpression("^FTP mute SILENT")));
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QVERIFY(w->getTheFtpFailed());
+        QVERIFY(!w->getTheFtpIsRunning());
+        QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
+        QCOMPARE(synced.count(), 0);
+        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files), QStringList());
+        // Until the next opening check, chosen days are plotted from what is on disk.
+        QCOMPARE(w->FtpGetForDate(today.addDays(-1)), 0);
+        QVERIFY(!w->getTheFtpIsRunning());
+    }
+
+    void failedFetchKeepsOldCopy_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("dayOffset");
+        QTest::addColumn<QString>("server"); // "plantsim", "refused" or "oversized" (pyftpdlib)
+        QTest::addColumn<QString>("status");
+        const auto noFile = [this](int offset) {
+            return "No file for " + graphfetch::dateText(today.addDays(offset));
+        };
+        QTest::newRow("stalled download") << "stall" << -1 << "plantsim"
+                                          << "Ftp TIMEOUT";
+        QTest::newRow("day not on the board") << "inv" << -10 << "plantsim" << noFile(-10);
+        QTest::newRow("connection refused, retried") << "inv" << -1 << "refused" << noFile(-1);
+        QTest::newRow("oversized day file") << "inv" << -1 << "oversized" << noFile(-1);
+    }
+    void failedFetchKeepsOldCopy()
+    {
+        QFETCH(QString, id);
+        QFETCH(int, dayOffset);
+        QFETCH(QString, server);
+        const QDate day = today.addDays(dayOffset);
+        quint16 port = 0;
+        PyFtpServer pyftp;
+        QTemporaryDir served;
+        if (server == "refused") {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort(); // closed again: nothing listens there
+        } else if (server == "oversized") {
+            QVERIFY(QDir(served.path()).mkpath("applog"));
+            QFile big(served.filePath("applog/" + StoragePaths::dailyLogName(day)));
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.write(QByteArray("05:05;1;2;3\n").repeated(200000)) > DialogGraph::MaxDayFileBytes);
+            big.close();
+            QVERIFY(pyftp.start(served.path()));
+            port = pyftp.port;
+        }
+        auto w = open(id, graphfetch::lastSyncText(today), true, false, port);
+        w->setTheLoginTimerInterval(50);
+        // An incomplete copy (150 records): fetched again, and kept when that fails.
+        const QString path = dayPath(w.get(), day);
+        QVERIFY(writeDay(path, 150));
+        const QByteArray old = contents(path);
+        showGraph(w.get(), day, {1});
+        QVERIFY(!QTest::currentTestFailed());
+        QTRY_VERIFY_WITH_TIMEOUT(!w->getTheFtpIsRunning(), 20000);
+        QTEST(status(w.get()), "status");
+        QCOMPARE(contents(path), old);
+        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{StoragePaths::dailyLogName(day)});
+        QVERIFY(!w->getThePlot() || !w->getThePlot()->isVisible());
+    }
+
+    void closeDuringCatchUp()
+    {
+        auto w = open("mute", graphfetch::lastSyncText(today.addDays(-1)));
+        QTRY_VERIFY(w->getTheFtpIsRunning());
+        QSignalSpy closed(w.get(), &DialogGraph::graphClosed);
+        QPointer<DialogGraph> p = w.release();
+        button(p, "pushButtonClose")->click();
+        QCOMPARE(closed.count(), 1);
+        QTRY_VERIFY(!p); // it deletes itself
+    }
+
+    void buttonsByKind()
+    {
+        auto w = open("zeta", graphfetch::lastSyncText(today), true, true);
+        showGraph(w.get(), today, {});
+        button(w.get(), "pushButtonApply")->click(); // back to the choice page
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateChoice));
+        QCOMPARE(button(w.get(), "B_2")->text(), QString("Var"));
+        QVERIFY(button(w.get(), "B_12")->isVisible());
+        QCOMPARE(button(w.get(), "B_14")->text(), QString("TBoost"));
+        QVERIFY(!button(w.get(), "B_14")->isVisible());
+        // Selected buttons carry their check mark.
+        button(w.get(), "B_12")->click();
+        w->BtnChk();
+        QVERIFY(w->findChild<QLabel*>("Chk_12")->isVisible());
+        QVERIFY(!w->findChild<QLabel*>("Chk_4")->isVisible());
+        // The calendar button leads back to the date page.
+        button(w.get(), "pushButtonCalendar")->click();
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QVERIFY(w->findChild<QCalendarWidget*>("calendarWidget")->isVisible());
+        QVERIFY(!w->findChild<QLabel*>("Chk_12")->isVisible());
+    }
+};
+
+VELORA_CONSOLE_TEST_MAIN(TestDialogGraph)
+#include "tst_dialoggraph.moc"

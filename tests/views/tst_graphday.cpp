@@ -1,0 +1,145 @@
+// A day's log laid out on the daily graph's 204 slots: leading zero samples,
+// the slot bound, lines that are no record, extremes and the time axis.
+#include "graphday.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+using Lines = QList<QByteArray>;
+const QByteArray headers = "Header;a;b\n05:00;9;9;9\n"; // the second header looks like a record
+
+// Records every 5 minutes from hh:mm; column c of record i holds (i + 1) * 100 + c.
+Lines records(int hours, int minutes, int count, int valueCount = 29)
+{
+    Lines lines;
+    for (int i = 0; i < count; ++i) {
+        const int t = hours * 60 + minutes + 5 * i;
+        QByteArray line = QString::asprintf("%02d:%02d", (t / 60) % 24, t % 60).toLatin1();
+        for (int c = 0; c < valueCount; ++c)
+            line += ';' + QByteArray::number((i + 1) * 100 + c);
+        lines << line + '\n';
+    }
+    return lines;
+}
+GraphDay loaded(const QByteArray& content, bool isZeta)
+{
+    QBuffer buffer;
+    buffer.setData(content);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    GraphDay day;
+    day.load(&buffer, isZeta);
+    return day;
+}
+} // namespace
+
+class TestGraphDay : public QObject
+{
+    Q_OBJECT
+private slots:
+    void slotLayout_data()
+    {
+        QTest::addColumn<QByteArray>("body"); // after the two headers
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<int>("zeros");
+        QTest::addColumn<int>("records"); // records that got a slot, in file order
+        const auto row = [](const char* tag, const Lines& lines, bool zeta, int zeros, int recs) {
+            QTest::newRow(tag) << lines.join() << zeta << zeros << recs;
+        };
+        row("full day from 05:05", records(5, 5, 204), false, 0, 204);
+        row("first record at 06:00: 11 zeros", records(6, 0, 193), false, 11, 193);
+        row("first record at 05:00: none", records(5, 0, 10), false, 0, 10);
+        row("first record at 05:07: one", records(5, 7, 10), false, 1, 10);
+        row("more than 204 records: the rest unread", records(5, 5, 260), false, 0, 204);
+        row("late first record fills the last slots", records(21, 55, 30), false, 202, 2);
+        row("first record after the last slot", records(23, 55, 1), false, 204, 0);
+        row("Zeta, 30 values", records(6, 0, 5, 30), true, 11, 5);
+        row("empty", Lines(), false, 0, 0);
+        Lines noise = records(5, 5, 3);
+        noise.insert(1, "\n");
+        noise.insert(2, "\r\n");
+        noise.insert(3, "not a record\n");
+        noise.insert(4, "25:00;1;2\n");
+        noise.insert(5, "07:00" + QByteArray(3000, ';') + "\n"); // over 1023 characters
+        row("blank, malformed and overlong lines take no slot", noise, false, 0, 3);
+        Lines crlf = records(6, 0, 4);
+        for (QByteArray& l : crlf)
+            l.replace("\n", "\r\n");
+        row("CRLF line ends", crlf, false, 11, 4);
+    }
+    void slotLayout()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, zeta);
+        QFETCH(int, zeros);
+        QFETCH(int, records);
+        const GraphDay day = loaded(headers + body, zeta);
+        QCOMPARE(day.seriesCount(), zeta ? 30 : 29);
+        QCOMPARE(day.leadingZeros(), zeros);
+        QCOMPARE(day.sampleCount(), zeros + records);
+        QVERIFY(day.sampleCount() <= GraphDay::SlotCount);
+        for (int s = 0; s < day.seriesCount(); ++s) {
+            const QVector<double>& v = day.series(s);
+            QCOMPARE(v.size(), day.sampleCount());
+            for (int i = 0; i < zeros; ++i)
+                QCOMPARE(v.at(i), 0.0);
+            for (int r = 0; r < records; ++r) // the records keep their file order
+                QCOMPARE(v.at(zeros + r), (r + 1) * 100.0 + s);
+        }
+    }
+    void extremes_data()
+    {
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<int>("series");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        // Columns 0 and 1: two leading zeros (05:15 is two slots late), 0 at night, then 231 and 229 V.
+        QTest::newRow("grid voltage: zeros never lower the minimum") << false << 1 << 229.0 << 231.0;
+        QTest::newRow("power: zeros count") << false << 0 << 0.0 << 5.0;
+        QTest::newRow("Zeta column 1: zeros count") << true << 1 << 0.0 << 231.0;
+    }
+    void extremes()
+    {
+        QFETCH(bool, zeta);
+        QFETCH(int, series);
+        const GraphDay day = loaded(headers + "05:15;0;0\n05:20;5;231\n05:25;2;229\n", zeta);
+        QCOMPARE(day.leadingZeros(), 2);
+        QTEST(day.minimum(series), "minimum");
+        QTEST(day.maximum(series), "maximum");
+    }
+    void noSamplesNoExtremes()
+    {
+        const GraphDay day = loaded(headers, false);
+        QCOMPARE(day.minimum(0), GraphDay::NoMinimum);
+        QCOMPARE(day.maximum(0), GraphDay::NoMaximum);
+        QVERIFY(day.series(99).isEmpty());
+    }
+    void files()
+    {
+        QTemporaryDir dir;
+        GraphDay day;
+        QVERIFY(!day.load(dir.filePath("missing.log"), false));
+        QCOMPARE(day.sampleCount(), 0);
+        QFile f(dir.filePath("day.log"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(headers + records(6, 0, 3).join());
+        f.close();
+        QVERIFY(day.load(f.fileName(), true));
+        QCOMPARE(day.sampleCount(), 14);
+        QVERIFY(day.isZeta());
+    }
+    void timeAxis()
+    {
+        const QDate d(2016, 3, 7);
+        const QVector<double> keys = GraphDay::timeAxis(d);
+        QCOMPARE(keys.size(), GraphDay::SlotCount);
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.first())), QDateTime(d, QTime(5, 0)));
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.last())), QDateTime(d, QTime(21, 55)));
+        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.first() + GraphDay::RangeSeconds)),
+                 QDateTime(d, QTime(22, 0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGraphDay)
+#include "tst_graphday.moc"
