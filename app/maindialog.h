@@ -19,6 +19,7 @@ class InvButton;
 class DialogFirstUse;
 class DialogFault;
 class DialogAddManually;
+class DialogVeloraSetup;
 class PlantStore;
 class QGridLayout;
 class QScrollArea;
@@ -78,6 +79,7 @@ public:
     QGridLayout* tileGrid() const { return grid; }
     PlantStore* store() const { return plantStore.get(); }
     DialogAddManually* addManuallyDialog() const { return addDialog; }
+    DialogVeloraSetup* veloraSetupDialog() const { return setupDialog; }
     QString probeIp() const { return ProbeIp; }
     int probeProbe() const { return ProbeProbe; }
 
@@ -109,6 +111,10 @@ private:
     void ShowScanningStatus(int step);
     void ShowReadyStatus();
     void broadcastDatagram();
+    // The network setup window: closing it, adopting its interface.
+    void FollowSetupWindow();
+    void PauseDiscovery();
+    void ResumeDiscovery();
 
     Ui::MainDialog* ui;
     QSettings* settings = nullptr;
@@ -140,6 +146,8 @@ private:
     QPointer<DialogFirstUse> firstUseDialogPtr;
     QPointer<DialogFault> faultDialogPtr;
     DialogAddManually* addDialog = nullptr;
+    DialogVeloraSetup* setupDialog = nullptr;
+    bool discoveryPaused = false;
     QRect ScreenGeometry;
     unsigned short PlantCommandBlock[8] = {};
     bool Scanning = false;

@@ -61,6 +61,7 @@ void MainDialog::RunBackgroundActivity()
         UpdateTotals();
 
     HandleManualAdd();
+    FollowSetupWindow();
 }
 
 void MainDialog::HandleManualAdd()
