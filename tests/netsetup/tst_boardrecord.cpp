@@ -178,28 +178,27 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("row"); // the board's list text
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("netmask");
+        QTest::addColumn<QString>("essid");
         QTest::addColumn<QStringList>("networks");
         QTest::addColumn<QStringList>("diagnostics");
 
         const QByteArray full = wifiReply();
+        const QString cafe = QString::fromUtf8("Caf\xc3\xa9");
         const QStringList nets = {"home,wep", "Cafe,none", "PlantNet,wpa2"};
         const QStringList diag = {"Signal -50 dBm", "Channel 6"};
         QTest::newRow("wifi, reached through wifi") << full << true << "02:0a:4c:ff:00:10 (192.168.1.200)"
-                                                    << "Roof East"
-                                                    << "255.255.255.0" << nets << diag;
+                                                    << "Roof East" << cafe << nets << diag;
 
         QByteArray ethernet = full;
         ethernet[0] = char(0xAA);
         ethernet[786] = 0;
         QTest::newRow("ethernet") << ethernet << true << "02:0a:4c:ff:00:10 (192.168.1.20)"
-                                  << "Roof East"
-                                  << "255.255.255.0" << nets << diag;
+                                  << "Roof East" << cafe << nets << diag;
 
         // Cut inside the name: the rest reads as zero bytes.
         QTest::newRow("short") << full.left(100) << true << "02:0a:4c:ff:00:10 (192.168.1.20)"
                                << "Roof"
-                               << "255.255.255.0" << QStringList() << QStringList();
+                               << "" << QStringList() << QStringList();
         QTest::newRow("type byte only") << QByteArray(1, char(0xAA)) << true << "00:00:00:00:00:00 ()"
                                         << ""
                                         << "" << QStringList() << QStringList();
@@ -209,27 +208,23 @@ private slots:
         put(unterminated, 8, "1111111111111111");
         put(unterminated, 96, QByteArray(32, 'n'));
         unterminated[128] = 1;
+        put(unterminated, 129, QByteArray(64, 'e') + "zz");
         put(unterminated, 321, QByteArray(255, 'x') + '\n');
         put(unterminated, 577, QByteArray(128, 'd'));
         QTest::newRow("unterminated")
             << unterminated << true << "02:0a:4c:ff:00:10 (1111111111111111)" << QString(32, 'n')
-            << "255.255.255.0" << QStringList{QString(255, 'x')} << QStringList{QString(128, 'd')};
+            << QString(64, 'e') << QStringList{QString(255, 'x')} << QStringList{QString(128, 'd')};
 
-        QTest::newRow("too long") << full + '\0' << false << ""
-                                  << ""
-                                  << "" << QStringList() << QStringList();
-        QTest::newRow("empty") << QByteArray() << false << ""
-                               << ""
-                               << "" << QStringList() << QStringList();
-        QByteArray other = full;
-        other[0] = 0x12; // a configuration record, not a reply
-        QTest::newRow("not a reply") << other << false << ""
-                                     << ""
-                                     << "" << QStringList() << QStringList();
-        QTest::newRow("discovery reply")
-            << QByteArray::fromHex("1000010000000100f8000000") + QByteArray(252, 'x') << false << ""
-            << ""
-            << "" << QStringList() << QStringList();
+        const auto rejected = [](const char* tag, const QByteArray& d) {
+            QTest::newRow(tag) << d << false << QString() << QString() << QString() << QStringList()
+                               << QStringList();
+        };
+        rejected("too long", full + '\0');
+        rejected("empty", QByteArray());
+        QByteArray own = full;
+        own[0] = 0x12; // a configuration record, not a reply
+        rejected("not a reply", own);
+        rejected("discovery reply", QByteArray::fromHex("1000010000000100f8000000") + QByteArray(252, 'x'));
     }
     void replies()
     {
@@ -241,29 +236,16 @@ private slots:
             return;
         QFETCH(QString, row);
         QFETCH(QString, name);
-        QFETCH(QString, netmask);
+        QFETCH(QString, essid);
         QFETCH(QStringList, networks);
         QFETCH(QStringList, diagnostics);
         QCOMPARE(br::listText(*b), row);
         QCOMPARE(b->name, name);
-        QCOMPARE(b->ethernet.netmask, netmask);
+        QCOMPARE(b->essid, essid);
         QCOMPARE(b->networks, networks);
         QCOMPARE(b->diagnostics, diagnostics);
         QCOMPARE(b->wifi, quint8(datagram.at(0)) == 0xAB);
         QCOMPARE(b->ethernetDhcp, datagram.size() > 128 && datagram.at(128) == 1);
-    }
-
-    void wifiReplyFields()
-    {
-        const BoardSettings b = *br::parseReply(wifiReply());
-        QCOMPARE(b.essid, QString::fromUtf8("Caf\xc3\xa9"));
-        QCOMPARE(b.key, QString("secret"));
-        QCOMPARE(b.udpPort, quint16(0));
-        QCOMPARE(b.vncPort, quint16(5901));
-        QCOMPARE(b.ftpLowerPort, quint16(50000));
-        QCOMPARE(b.ftpUpperPort, quint16(50100));
-        QCOMPARE(b.wifiAddresses.ip, QString("192.168.1.200"));
-        QVERIFY(b.wifiDhcp && b.wifiConnected);
     }
 };
 
