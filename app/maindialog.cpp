@@ -160,8 +160,6 @@ void MainDialog::on_ButtonFullScreen_clicked()
 
 void MainDialog::on_ButtonPlant_clicked() {}
 
-void MainDialog::on_ButtonTool_clicked() {}
-
 void MainDialog::on_ButtonMinimize_clicked()
 {
     setWindowState(Qt::WindowMinimized);

@@ -21,6 +21,7 @@ class DialogFirstUse;
 class DialogFault;
 class DialogAddManually;
 class FullScreenDialog;
+class DialogVeloraSetup;
 class PlantStore;
 class QGridLayout;
 class QScrollArea;
@@ -80,6 +81,7 @@ public:
     QGridLayout* tileGrid() const { return grid; }
     PlantStore* store() const { return plantStore.get(); }
     DialogAddManually* addManuallyDialog() const { return addDialog; }
+    DialogVeloraSetup* veloraSetupDialog() const { return setupDialog; }
     QString probeIp() const { return ProbeIp; }
     int probeProbe() const { return ProbeProbe; }
     FullScreenDialog* fullScreen() const { return fullScreenDialog; }
@@ -113,6 +115,10 @@ private:
     void ShowScanningStatus(int step);
     void ShowReadyStatus();
     void broadcastDatagram();
+    // The network setup window: closing it, adopting its interface.
+    void FollowSetupWindow();
+    void PauseDiscovery();
+    void ResumeDiscovery();
 
     Ui::MainDialog* ui;
     QSettings* settings = nullptr;
@@ -146,6 +152,8 @@ private:
     DialogAddManually* addDialog = nullptr;
     FullScreenDialog* fullScreenDialog = nullptr; // made once, lives with the window
     PlantTotals LastTotals; // of the last supervision cycle, shown when the full screen opens
+    DialogVeloraSetup* setupDialog = nullptr;
+    bool discoveryPaused = false;
     QRect ScreenGeometry;
     unsigned short PlantCommandBlock[8] = {};
     bool Scanning = false;

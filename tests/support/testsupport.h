@@ -5,12 +5,14 @@
 #include "appinfo.h"
 #include <QCoreApplication>
 #include <QDir>
+#include <QNetworkInterface>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtGlobal>
 #ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#include <QListWidget>
 #include <QPixmap>
 #include <QWidget>
 #endif
@@ -34,7 +36,27 @@ private:
     QTemporaryDir dir;
 };
 
+// For tests that broadcast: the first interface present besides loopback and
+// the allowed ones (empty when there is none), so that a test run outside its
+// network namespace stops before it sends anything.
+inline QString unexpectedInterface(const QStringList& allowed = {})
+{
+    for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
+        if (!(ni.flags() & QNetworkInterface::IsLoopBack) && !allowed.contains(ni.name()))
+            return ni.name();
+    return QString();
+}
+
 #ifdef QT_WIDGETS_LIB
+// The texts of a list's items, in order.
+inline QStringList itemTexts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
 // When SCREENSHOT_DIR is set, saves a PNG grab of the widget under that name.
 inline void saveGrab(QWidget* w, const QString& name)
 {
