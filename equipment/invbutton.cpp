@@ -1,6 +1,5 @@
-// The tile's widgets, their refresh and its buttons.
+// The tile's widgets, what they show and its buttons.
 #include "invbutton.h"
-#include "logging.h"
 
 #include "imagebutton.h"
 #include "talvoobject.h"
@@ -10,8 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
-#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
@@ -81,40 +78,69 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     BuildWidgets();
     TitleBlue();
 
-    pollTimer = new QTimer(this);
-    connect(pollTimer, &QTimer::timeout, this, &InvButton::SendQuery);
-    pollTimer->start(pollInterval);
-    slowTimer = new QTimer(this);
-    connect(slowTimer, &QTimer::timeout, this, &InvButton::TheSlowTimer);
-    slowTimer->start(300000);
+    link = new EquipmentLink(this);
+    ConnectLink();
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
-    // The blink and the communication window's polling only have work for a
-    // TPX unit and while that window is open: their timers run only then, so
-    // a large plant does not wake up for nothing (see UpdateIdleTimers).
-    halfSecondTimer = new QTimer(this);
-    halfSecondTimer->setInterval(500);
-    connect(halfSecondTimer, &QTimer::timeout, this, &InvButton::HalfSecondActivity);
-    pollEventsTimer = new QTimer(this);
-    pollEventsTimer->setInterval(150);
-    connect(pollEventsTimer, &QTimer::timeout, this, &InvButton::PollEvents);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
-    connect(ButtonUpdate, &QPushButton::clicked, this, &InvButton::UpdateButton);
-    connect(theGraphsButton, &QPushButton::clicked, this, &InvButton::GraphsButton);
-    connect(theButtonAlarms, &QPushButton::clicked, this, &InvButton::AlarmsButton);
-    connect(ButtonProbes, &QPushButton::clicked, this, &InvButton::ProbesClicked);
-    connect(ButtonMeasures, &QPushButton::clicked, this, &InvButton::MeasuresClicked);
     hide();
 }
 
 InvButton::~InvButton()
 {
     beingDeleted = true;
-    if (socket)
-        disconnect(socket, nullptr, this, nullptr);
+    disconnect(link, nullptr, this, nullptr);
+}
+
+// What the link reports, drawn. The link stops reporting once the tile is
+// being deleted; the widgets are left alone from then on.
+void InvButton::ConnectLink()
+{
+    connect(link, &EquipmentLink::statusChanged, this, &InvButton::setTheStatus);
+    connect(link, &EquipmentLink::linkConnected, this, [this] {
+        if (!link->isExcluded())
+            SetEnabledButtons(true);
+        if (!beingDeleted) {
+            SetDeletable(false);
+            TitleBlue();
+        }
+    });
+    connect(link, &EquipmentLink::linkDisconnected, this, [this] {
+        TitleGray();
+        SetEnabledButtons(false);
+    });
+    connect(link, &EquipmentLink::linkFailed, this, [this] { SetDeletable(true); });
+    connect(link, &EquipmentLink::madeUnreachable, this, [this] {
+        SetEnabledButtons(false);
+        DashValues(false);
+    });
+    connect(link, &EquipmentLink::fellSilent, this, [this] { DashValues(true); });
+    connect(link, &EquipmentLink::valuesRefreshDue, this, &InvButton::UpdateValues);
+    connect(link, &EquipmentLink::identityRead, this, [this] {
+        if (!link->isZeta())
+            SetIcon(TileTexts::iconForNominal(link->nominalPower(), false));
+    });
+    connect(link, &EquipmentLink::versionRead, this, [this] {
+        if (!link->isZeta() && link->protocolFlags().legacy && !beingDeleted)
+            ButtonUpdate->setToolTip("The update function is enabled from 1.2.3\n software version. Please "
+                                     "update manually.");
+    });
+    connect(link, &EquipmentLink::typeInfoRead, this, [this] {
+        const registerblocks::TypeInfo& t = link->typeInfo();
+        if (!beingDeleted)
+            Nominal->setText(TileTexts::nominalLabel(link->isZeta(), t.easy, link->nominalPower()));
+        if (t.alternativeImage && !alternativeImageDone) {
+            alternativeImageDone = true;
+            SetIcon(TileTexts::iconForNominal(link->nominalPower(), true));
+        }
+    });
+    connect(link, &EquipmentLink::replyReceived, this, &InvButton::ReplyReceived);
+    connect(link, &EquipmentLink::identUpdated, this, &InvButton::IdentUpdated);
+    connect(link, &EquipmentLink::measuresUpdated, this, &InvButton::MeasuresUpdated);
+    connect(link, &EquipmentLink::fault, this, &InvButton::ShowFault);
 }
 
 void InvButton::BuildWidgets()
@@ -214,16 +240,15 @@ void InvButton::TitleGray()
 
 void InvButton::Palesati()
 {
-    if (isStringBox && !stringBoxViewBuilt)
+    if (link->isStringBox() && !stringBoxViewBuilt)
         BuildStringBoxView();
-    if (isTpx && !tpxViewBuilt) {
+    if (link->isTpx() && !tpxViewBuilt) {
         // The TPX synoptic is drawn by its own view; the cycle starts at block A.
         // Only once: the plant window shows its tiles again after every scan,
         // and restarting a running cycle would judge the awaited reply against
         // another block.
         tpxViewBuilt = true;
-        queryStatus = querytable::TpxBlockA;
-        savedQueryStatus = querytable::TpxBlockA;
+        link->startCycleAt(querytable::TpxBlockA);
     }
     show();
 }
@@ -231,7 +256,7 @@ void InvButton::Palesati()
 void InvButton::BuildStringBoxView()
 {
     stringBoxViewBuilt = true;
-    queryStatus = querytable::StringBoxBlock;
+    link->setQueryState(querytable::StringBoxBlock);
     SetIcon(TileTexts::stringBoxIcon());
     powerLabel->hide();
     energyLabel->hide();
@@ -275,16 +300,18 @@ void InvButton::setTheStatus(const QString& text)
     if (beingDeleted)
         return;
     statusLabel->setText(text);
-    // The communication window mirrors the status once it exists.
+    statusLabel->show();
 }
 
 void InvButton::UpdateValues()
 {
     if (beingDeleted)
         return;
-    if (isStringBox) {
+    if (link->isStringBox()) {
+        unsigned char block[registerblocks::StringBoxBytes];
+        link->CopyStringBox(block);
         for (int i = 0; i < sbBars.size() && i < sbLabels.size(); ++i) {
-            const quint16 word = TileTexts::stringBoxWord(rec.stringBox, i);
+            const quint16 word = TileTexts::stringBoxWord(block, i);
             sbLabels[i]->setText(TileTexts::stringBoxCurrentText(word));
             sbBars[i]->setValue(TileTexts::stringBoxBarValue(word));
             sbBars[i]->repaint();
@@ -292,45 +319,45 @@ void InvButton::UpdateValues()
         return;
     }
     ButtonUpdate->show();
-    ButtonUpdate->setEnabled(isZeta || !flags.legacy);
-    getsCommands = (rec.statusWord() & registerblocks::StatusAcceptsCommands) != 0;
-    if (!measuresValid) {
+    ButtonUpdate->setEnabled(link->isZeta() || !link->protocolFlags().legacy);
+    if (!link->measuresAreValid()) {
         InvTemp->hide();
         Stamp->hide();
         return;
     }
-    const double power = InstantPower();
-    powerLabel->setText(TileTexts::powerText(power, isZeta));
-    energyLabel->setText(TileTexts::energyText(dailyEnergy));
+    const double power = link->InstantPower();
+    powerLabel->setText(TileTexts::powerText(power, link->isZeta()));
+    energyLabel->setText(TileTexts::energyText(link->dailyEnergy()));
+    const bool vnc = link->vncConnected();
     theVnc->setToolTip(TileTexts::vncToolTip(vnc));
     theVnc->setVisible(vnc);
-    instantPowerForPlant = power;
     // With no nominal power or rating the bar reads 0 and "---%", never inf or nan.
-    const TileTexts::BarValue bar = TileTexts::barPercent(power, nominalPower, kvpac);
+    const TileTexts::BarValue bar = TileTexts::barPercent(power, link->nominalPower(), link->kvpac());
     theValueOfBar->setText(bar.label);
     thePowerBar->setValue(bar.value);
     // Setting a style sheet re-polishes the bar; only do it when it changed.
     if (thePowerBar->styleSheet() != QLatin1String(PowerBarStyle))
         thePowerBar->setStyleSheet(PowerBarStyle);
-    const int state = rec.state();
-    inAlarm = TileTexts::isAlarmState(state);
-    const QString stamp = TileTexts::stampImage(state);
+    const QString stamp = TileTexts::stampImage(link->equipmentState());
     if (stamp != stampShown) {
         stampShown = stamp;
         Stamp->setPixmap(QPixmap(stamp));
     }
-    InvTemp->setText(TileTexts::temperatureText(rec.measures[registerblocks::MeasTemperature]));
-    if (miniPlotFresh)
-        RefreshMiniPlot();
+    unsigned short measures[registerblocks::MeasuresWords];
+    link->CopyMeasures(measures);
+    InvTemp->setText(TileTexts::temperatureText(measures[registerblocks::MeasTemperature]));
     InvTemp->show();
     Stamp->show();
 }
 
-void InvButton::RefreshMiniPlot()
+void InvButton::DashValues(bool energyToo)
 {
-    const QVector<quint16> samples(rec.dailyValues, rec.dailyValues + registerblocks::DailyValuesWords);
-    TileTexts::miniPlot(samples, isZeta, &miniPlotX, &miniPlotY);
-    miniPlotFresh = false;
+    if (beingDeleted)
+        return;
+    powerLabel->setText("P = ----");
+    if (energyToo)
+        energyLabel->setText("E = ----");
+    InvTemp->setText("----");
 }
 
 void InvButton::SetEnabledButtons(bool on)
@@ -353,11 +380,6 @@ void InvButton::SetDeletable(bool on)
         return;
     ButtonCancel->setVisible(on);
     ButtonCancel->setEnabled(on);
-}
-
-bool InvButton::getTheInvIsBeingDeleted() const
-{
-    return beingDeleted;
 }
 
 void InvButton::DeleteButton()
@@ -388,130 +410,43 @@ void InvButton::DeleteButton()
     waitLabel->setFont(f);
     waitLabel->show();
     beingDeleted = true;
+    link->setBeingDeleted();
 }
 
 void InvButton::OneSecondActivity()
 {
-    if (!isTpx) {
+    if (!link->isTpx()) {
         titlePhase = !titlePhase;
         if (!titlePhase || !addressedByIp) {
             // Until the board's version is read the announced one stays in the title.
-            const QString shown =
-                isStringBox || versionNumberText.isEmpty() ? versionText : versionNumberText;
+            const QString read = link->versionText();
+            const QString shown = link->isStringBox() || read.isEmpty() ? versionText : read;
             if (!addressText.isEmpty() && !beingDeleted)
                 setTitle(TileTexts::titleText(addressText, name, shown));
         }
-    } else if (connectedFlag && tpxBlockCRead && (rec.tpxA[3] & 0x8000) == 0 && !beingDeleted) {
-        setTitle(TileTexts::tpxTitleText(addressText, name, rec.tpxC[8]));
+    } else if (link->isConnected() && link->tpxBlockCWasRead() && !beingDeleted) {
+        unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];
+        link->CopyTpxA(a);
+        link->CopyTpxC(c);
+        if ((a[3] & 0x8000) == 0)
+            setTitle(TileTexts::tpxTitleText(addressText, name, c[8]));
     }
-    if (connectedFlag) {
-        seen = true;
-        lastSeen = QDateTime::currentDateTime();
-    }
-}
-
-// Runs the blink timer for a TPX unit only, and the 150 ms polling only while
-// the communication window is open; call it whenever either changes.
-void InvButton::UpdateIdleTimers()
-{
-    if (isTpx && !halfSecondTimer->isActive())
-        halfSecondTimer->start();
-    else if (!isTpx)
-        halfSecondTimer->stop();
-    const bool commWindowOpen = commParamsWindow != nullptr;
-    if (commWindowOpen && !pollEventsTimer->isActive())
-        pollEventsTimer->start();
-    else if (!commWindowOpen)
-        pollEventsTimer->stop();
-}
-
-void InvButton::HalfSecondActivity()
-{
-    // Blinks the TPX battery direction on the synoptic, once that view exists.
-}
-
-void InvButton::PollEvents()
-{
-    // Serves the requests of the communication window, once that window exists.
+    link->noteSeen();
 }
 
 void InvButton::ExcludeButton()
 {
-    excluded = !excluded;
-    if (!beingDeleted) {
-        ButtonExclude->setText(excluded ? "R" : "E");
-        ButtonExclude->setToolTip(excluded ? "Include" : "Exclude");
-    }
+    const bool excluded = !link->isExcluded();
+    link->setExcluded(excluded);
+    ShowExcluded();
     SetEnabledButtons(!excluded);
-    WriteSetting("/inv/IsExcluded", excluded);
+    settings.setExcluded(excluded);
 }
 
-void InvButton::InvClicked()
+void InvButton::ShowExcluded()
 {
-    if (!enabledButtons || excluded)
+    if (beingDeleted)
         return;
-    getsCommands = (rec.statusWord() & registerblocks::StatusAcceptsCommands) != 0;
-    qCDebug(lcTile, "%s: communication window for %s", "InvClicked", qPrintable(addressText));
-}
-
-void InvButton::UpdateButton()
-{
-    qCDebug(lcTile, "%s: %s", "UpdateButton", qPrintable(addressText));
-}
-void InvButton::GraphsButton()
-{
-    qCDebug(lcTile, "%s: %s", "GraphsButton", qPrintable(addressText));
-}
-void InvButton::AlarmsButton()
-{
-    qCDebug(lcTile, "%s: %s", "AlarmsButton", qPrintable(addressText));
-}
-void InvButton::ProbesClicked()
-{
-    qCDebug(lcTile, "%s: %s", "ProbesClicked", qPrintable(addressText));
-}
-void InvButton::MeasuresClicked()
-{
-    qCDebug(lcTile, "%s: %s", "MeasuresClicked", qPrintable(addressText));
-}
-
-void InvButton::CloseCommandWindow()
-{
-    if (!commandsOpen)
-        return;
-    if (commParamsWindow)
-        commParamsWindow->deleteLater();
-    commandsOpen = false;
-    setTheStatus("Ready.");
-    SetEnabledButtons(true);
-}
-
-void InvButton::ChildClosing()
-{
-    measuresWindow = nullptr;
-    identSentToMeasures = false;
-}
-
-void InvButton::GraphIsClosed()
-{
-    graphWindow = nullptr;
-}
-
-void InvButton::AlarmsDialogIsClosed()
-{
-    alarmWindow = nullptr;
-}
-
-void InvButton::CloseChildWindows()
-{
-    for (QPointer<QWidget>* w : {&measuresWindow, &tpxMeasuresWindow}) {
-        if (*w)
-            (*w)->close();
-        *w = nullptr;
-    }
-    if (commandsOpen && commParamsWindow) {
-        commParamsWindow->deleteLater();
-        commParamsWindow = nullptr;
-    }
-    commandsOpen = false;
+    ButtonExclude->setText(link->isExcluded() ? "R" : "E");
+    ButtonExclude->setToolTip(link->isExcluded() ? "Include" : "Exclude");
 }

@@ -1,11 +1,14 @@
 #include "modbusframes.h"
 
+#include <QtEndian>
+
 namespace modbusframes {
 
 static void putWord(QByteArray& frame, quint16 word)
 {
-    frame.append(static_cast<char>(word >> 8));
-    frame.append(static_cast<char>(word & 0xFF));
+    char wire[2];
+    qToBigEndian(word, wire);
+    frame.append(wire, 2);
 }
 
 // Header up to the function code; `length` counts the bytes after the length field.

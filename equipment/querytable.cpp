@@ -14,7 +14,7 @@ struct Read
     int count = 0; // 0: not a read
 };
 
-Read readOf(int state, const LinkContext& ctx)
+Read readOf(QueryState state, const LinkContext& ctx)
 {
     switch (state) {
     case Identity:
@@ -50,7 +50,7 @@ Read readOf(int state, const LinkContext& ctx)
     }
 }
 
-bool isWrite(int state)
+bool isWrite(QueryState state)
 {
     return state == ParametersWrite || state == ParameterWriteOne || state == CommandApply ||
            state == UpdateAvailable || state == TimeSync;
@@ -75,7 +75,7 @@ int parameterRegisters(const LinkContext& ctx)
     return ctx.flags.longParameters ? 8 : 7;
 }
 
-QByteArray request(int state, const LinkContext& ctx)
+QByteArray request(QueryState state, const LinkContext& ctx)
 {
     const Read r = readOf(state, ctx);
     if (r.count > 0)
@@ -99,7 +99,7 @@ QByteArray request(int state, const LinkContext& ctx)
     }
 }
 
-int expectedLength(int state, const LinkContext& ctx)
+int expectedLength(QueryState state, const LinkContext& ctx)
 {
     const Read r = readOf(state, ctx);
     if (r.count > 0)
@@ -107,7 +107,7 @@ int expectedLength(int state, const LinkContext& ctx)
     return isWrite(state) ? WriteReplyLength : -1;
 }
 
-int nextState(int state, const LinkContext& ctx)
+QueryState nextState(QueryState state, const LinkContext& ctx)
 {
     using registerblocks::StatusReadTypeAgain;
     using registerblocks::StatusSelfConsumption;

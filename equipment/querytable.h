@@ -6,9 +6,13 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QObject>
 
 namespace querytable {
+Q_NAMESPACE
 
+// The requests of the cycle; the numbers are the states' names in the traces
+// ("theQueryStatus").
 enum QueryState
 {
     Identity = 1,
@@ -31,6 +35,7 @@ enum QueryState
     TpxBlockC = 18,
     StringBoxBlock = 100,
 };
+Q_ENUM_NS(QueryState)
 
 // Register of the apply / update command, and its two values.
 constexpr quint16 CommandRegister = 112;
@@ -48,7 +53,7 @@ struct LinkContext
     double nominalPower = 0.0;
     unsigned short statusWord = 0;                  // status register 8, host order
     int parameterIndex = 0;                         // register being written one by one
-    int savedState = Identity;                      // resumed after a clock setting
+    QueryState savedState = Identity;               // resumed after a clock setting
     const unsigned short* parameterWrite = nullptr; // wire order, 8 words
     QDateTime now;                                  // clock sent by the time sync
 };
@@ -59,11 +64,11 @@ int alarmRegisters(const LinkContext& ctx);
 int parameterRegisters(const LinkContext& ctx);
 
 // The request of a state; empty for a state without a request.
-QByteArray request(int state, const LinkContext& ctx);
+QByteArray request(QueryState state, const LinkContext& ctx);
 // Total length of a good reply; -1 for a state without a request.
-int expectedLength(int state, const LinkContext& ctx);
+int expectedLength(QueryState state, const LinkContext& ctx);
 // State after a good reply. For state 9 the context's parameter index is the
 // register just written (the caller advances it).
-int nextState(int state, const LinkContext& ctx);
+QueryState nextState(QueryState state, const LinkContext& ctx);
 
 } // namespace querytable

@@ -1,6 +1,8 @@
 #include "registerblocks.h"
 #include "logging.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace registerblocks {
@@ -15,9 +17,8 @@ bool hostIsLittleEndian()
 
 void swapBufferBytes(unsigned short* words, int count)
 {
-    auto* bytes = reinterpret_cast<unsigned char*>(words);
-    for (int i = 0; i < count; ++i)
-        words[i] = static_cast<unsigned short>(bytes[2 * i] * 256 + bytes[2 * i + 1]);
+    // First byte * 256 + second byte is the big-endian reading on any host.
+    qFromBigEndian<quint16>(words, qMax(0, count), words);
 }
 
 void copyReplyData(void* block, const unsigned char* receiveBuffer, int bytes)
@@ -172,12 +173,14 @@ int resultCodeFromWord(unsigned short word)
 QString dumpText(const unsigned char* area, int size)
 {
     QString out = QString::asprintf("%p: ", static_cast<const void*>(area));
-    for (int i = 0; i < size; ++i) {
-        out += QString::asprintf("%02X ", area[i]);
-        if ((i + 1) % 8 == 0)
-            out += ' ';
-        if ((i + 1) % 16 == 0 && i + 1 < size)
-            out += QString::asprintf("\n%p: ", static_cast<const void*>(area + i + 1));
+    // Eight bytes at a time: "XX " each, and one more blank after a full eight.
+    for (int i = 0; i < size; i += 8) {
+        const int n = qMin(8, size - i);
+        out += QLatin1String(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(area + i), n).toHex(' ').toUpper());
+        out += n == 8 ? QLatin1String("  ") : QLatin1String(" ");
+        if ((i + 8) % 16 == 0 && i + 8 < size)
+            out += QString::asprintf("\n%p: ", static_cast<const void*>(area + i + 8));
     }
     out += '\n';
     return out;
@@ -230,7 +233,7 @@ void EquipmentRecords::storeIdentity()
 
 short EquipmentRecords::storeVersion()
 {
-    return static_cast<short>(rx[ReplyDataOffset] * 256 + rx[ReplyDataOffset + 1]);
+    return qFromBigEndian<qint16>(rx + ReplyDataOffset);
 }
 
 void EquipmentRecords::storeTypeBlock(int registers)
@@ -279,7 +282,7 @@ void EquipmentRecords::storeParameters(int registers)
 
 unsigned short EquipmentRecords::storeCommandResult()
 {
-    commandResult = static_cast<unsigned short>(rx[ReplyDataOffset] * 256 + rx[ReplyDataOffset + 1]);
+    commandResult = qFromBigEndian<quint16>(rx + ReplyDataOffset);
     return commandResult;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The tile's clickable icon: a label with the pointing-hand cursor that
-// opens the equipment's communication window when the tile allows it.
+// reports a click while the tile's buttons are enabled.
 
 #include <QLabel>
 
@@ -14,9 +14,6 @@ public:
 
 signals:
     void clicked();
-
-public slots:
-    void slotClicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

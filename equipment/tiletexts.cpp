@@ -1,6 +1,7 @@
 #include "tiletexts.h"
 
 #include <QCoreApplication>
+#include <QtEndian>
 #include <QtMath>
 
 namespace TileTexts {
@@ -124,7 +125,7 @@ quint16 stringBoxWord(const unsigned char* block, int index)
 {
     if (!block || index < 0 || index > 7)
         return 0;
-    return quint16(block[2 * index] | (block[2 * index + 1] << 8));
+    return qFromLittleEndian<quint16>(block + 2 * index);
 }
 
 QString stringBoxCurrentText(quint16 word)

@@ -1,9 +1,8 @@
-// Decoding of the equipment's register blocks and the link's query table, without a socket.
-#include "modbusframes.h"
-#include "querytable.h"
+// Decoding of the equipment's register blocks, without a socket.
 #include "registerblocks.h"
 
 #include <QtTest>
+#include <cstring>
 #include <numeric>
 using namespace registerblocks;
 
@@ -120,59 +119,41 @@ private slots:
         rec.storeCommandResult();
         QTEST(resultCodeFromWord(rec.commandResult), "code");
     }
-    void timeSync()
+    // Dump: address and ": ", "%02X " per byte, a blank more after every 8
+    // bytes, a new line with the address after every 16, a final line break.
+    void dump_data()
     {
-        const QByteArray f = modbusframes::timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9)));
-        QCOMPARE(f.toHex(' '), QByteArray("00 01 00 00 00 13 ff 10 00 a0 00 06 0c "
-                                          "00 1a 00 03 00 05 00 0e 00 03 00 09"));
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QStringList>("lines"); // without the address
+        QTest::newRow("empty") << 0 << QStringList{""};
+        QTest::newRow("five") << 5 << QStringList{"00 01 02 03 04 "};
+        QTest::newRow("one line and a half")
+            << 20 << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ", "10 11 12 13 "};
+        QTest::newRow("two whole lines") << 32
+                                         << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ",
+                                                        "10 11 12 13 14 15 16 17  18 19 1A 1B 1C 1D 1E 1F  "};
     }
-    // kind: v<version>, "zeta" (announced 1.0.0, version 100), "zl" (legacy zeta), "sb" (string box).
-    void queryTable_data()
+    void dump()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<double>("nominal");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("next");
-        const int meter = StatusSelfConsumption, typeAgain = StatusReadTypeAgain;
-        QTest::newRow("identity without power") << "v133" << 1 << 0 << 0.0 << 73 << 1;
-        QTest::newRow("identity with power") << "v133" << 1 << 0 << 3000.0 << 73 << 2;
-        QTest::newRow("version legacy") << "v100" << 2 << 0 << 0.0 << 11 << 3;
-        QTest::newRow("version zeta legacy") << "zl" << 2 << 0 << 0.0 << 11 << 12;
-        QTest::newRow("type zeta") << "zeta" << 12 << 0 << 0.0 << 231 << 10;
-        QTest::newRow("measures legacy") << "v100" << 3 << 0 << 0.0 << 71 << 4;
-        QTest::newRow("measures 40") << "v125" << 3 << meter << 0.0 << 89 << 4;
-        QTest::newRow("measures 130 meter") << "v130" << 3 << meter << 0.0 << 93 << 4;
-        QTest::newRow("measures zeta meter") << "zeta" << 3 << meter << 0.0 << 89 << 15;
-        QTest::newRow("measures zeta legacy meter") << "zl" << 3 << meter << 0.0 << 71 << 4;
-        QTest::newRow("status legacy, type again") << "v100" << 4 << typeAgain << 0.0 << 13 << 12;
-        QTest::newRow("status no alarms") << "v125" << 4 << 0 << 0.0 << 15 << 3;
-        QTest::newRow("alarms 8") << "v126" << 14 << 0 << 0.0 << 25 << 3;
-        QTest::newRow("params read 7") << "v133" << 5 << 0 << 0.0 << 23 << 3;
-        QTest::newRow("params read 8") << "v150" << 5 << 0 << 0.0 << 25 << 3;
-        QTest::newRow("update string box") << "sb" << 11 << 0 << 0.0 << 12 << 100;
-        QTest::newRow("time sync resumes") << "v133" << 13 << 0 << 0.0 << 12 << 14;
+        QFETCH(int, size);
+        QFETCH(QStringList, lines);
+        unsigned char area[32];
+        std::iota(area, area + 32, 0);
+        QString expected;
+        for (int i = 0; i < lines.size(); ++i)
+            expected += QString::asprintf("%p: ", static_cast<const void*>(area + 16 * i)) + lines[i] +
+                        (i + 1 < lines.size() ? "\n" : "");
+        QCOMPARE(dumpText(area, size), expected + "\n");
     }
-    void queryTable()
+    // Wire order to host order: each word becomes first byte * 256 + second byte.
+    void swapBytes()
     {
-        QFETCH(QString, kind);
-        QFETCH(int, state);
-        QFETCH(int, status);
-        QFETCH(double, nominal);
-        querytable::LinkContext c;
-        c.zeta = kind.startsWith('z');
-        c.stringBox = kind == "sb";
-        c.version = static_cast<short>(kind == "zeta" ? 100 : kind.mid(1).toInt());
-        if (c.version)
-            c.flags.applyVersion(c.version);
-        if (kind == "zeta")
-            c.flags.legacy = false; // set from the announced "1.0.0"
-        c.savedState = 14;
-        c.statusWord = static_cast<unsigned short>(status);
-        c.nominalPower = nominal;
-        QTEST(querytable::expectedLength(state, c), "length");
-        QTEST(querytable::nextState(state, c), "next");
+        const unsigned char wire[4] = {0x12, 0x34, 0xAB, 0xCD};
+        unsigned short words[2];
+        std::memcpy(words, wire, 4);
+        swapBufferBytes(words, 2);
+        QCOMPARE(words[0], (unsigned short)0x1234);
+        QCOMPARE(words[1], (unsigned short)0xABCD);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,6 +113,20 @@ private:
     QMap<QString, SimBoard> boards;
     QHash<QString, int> requestsFrom;
 };
+
+// n ticks of an equipment's cycle against plantsim (the object's SendQuery()),
+// each awaiting the object's reply signal; false when a reply did not come.
+template <typename Object, typename... Args>
+bool repliedTicks(Object& object, void (Object::*replied)(Args...), int n)
+{
+    for (int i = 0; i < n; ++i) {
+        QSignalSpy spy(&object, replied);
+        object.SendQuery();
+        if (!spy.wait(5000))
+            return false;
+    }
+    return true;
+}
 
 // Runs an external tool to completion and returns its standard output.
 inline QByteArray runTool(const QString& program, const QStringList& args, int* exitCode = nullptr,

@@ -1,0 +1,387 @@
+// The equipment link against plantsim on loopback, without any widget. The
+// cycle is driven tick by tick: the poll timer is stopped, SendQuery() called
+// and the reply awaited.
+#include "equipmentlink.h"
+#include "plantsimprocess.h"
+#include "testsupport.h"
+
+#include <QtEndian>
+#include <QtTest>
+
+#include <memory>
+
+using namespace querytable;
+
+namespace {
+bool ticks(EquipmentLink& link, int n = 1)
+{
+    return repliedTicks(link, &EquipmentLink::replyReceived, n);
+}
+
+// Ticks until a reply is handled (an unanswered request is repeated only
+// every third tick, and late replies may come first); false after six.
+bool ticksUntilHandled(EquipmentLink& link)
+{
+    for (int i = 0; i < 6; ++i) {
+        QSignalSpy spy(&link, &EquipmentLink::replyReceived);
+        link.SendQuery();
+        if (spy.wait(3000) && spy.last().at(2).toBool())
+            return true;
+    }
+    return false;
+}
+
+// The reads a board is expected to log, as "fc=3 reg=<start> count=<n>".
+QStringList reads(std::initializer_list<std::pair<int, int>> blocks)
+{
+    QStringList out;
+    for (const auto& b : blocks)
+        out << QString("fc=3 reg=%1 count=%2").arg(b.first).arg(b.second);
+    return out;
+}
+} // namespace
+
+class TestEquipmentLink : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<PlantSimProcess> sim;
+    QTemporaryDir dir;
+
+    // A link to one board, its cycle stopped, not yet connected.
+    std::unique_ptr<EquipmentLink> makeLink(const QString& id)
+    {
+        auto link = std::make_unique<EquipmentLink>();
+        link->setPollInterval(0);
+        link->setHostAddress(QHostAddress::LocalHost);
+        link->setStringBox(id == "sb");
+        link->setTpx(id == "tpx");
+        link->setTarget("127.0.0.1", sim->board(id).modbus);
+        link->setStorageFolder(dir.filePath(id));
+        QDir().mkpath(dir.filePath(id));
+        return link;
+    }
+    // Connects it; false when it did not connect.
+    bool connectLink(EquipmentLink& link, const QString& id)
+    {
+        link.OpenSocket();
+        if (!QTest::qWaitFor([&] { return link.isConnected(); }, 10000))
+            return false;
+        sim->barrier();
+        sim->clearRequests(id);
+        return true;
+    }
+    std::unique_ptr<EquipmentLink> connectLink(const QString& id)
+    {
+        auto link = makeLink(id);
+        return connectLink(*link, id) ? std::move(link) : nullptr;
+    }
+    // Requests that reached the board, answered or not.
+    int requestsSeen(const QString& id) const
+    {
+        return sim->linesStartingWith("REQ " + id + ' ').size() +
+               sim->linesStartingWith("FAULT " + id + " silent").size() +
+               sim->linesStartingWith("FAULT " + id + " drop").size();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<QVector<quint16>>();
+        QJsonArray boards;
+        const auto board = [](const char* id, const char* kind, int firmware) {
+            return QJsonObject{{"id", id},
+                               {"kind", kind},
+                               {"firmware", firmware},
+                               {"name", id},
+                               {"nominalPower", 6000},
+                               {"selfConsumption", true},
+                               {"resultWord", "0x0F32"}};
+        };
+        boards << board("inv", "inverter", 150) << board("leg", "inverter", 122)
+               << board("sb", "stringbox", 130) << board("tpx", "tpx", 150);
+        const QString scenario = writeScenario(dir, boards);
+        sim = std::make_unique<PlantSimProcess>();
+        QVERIFY(
+            sim->start({"--scenario", scenario, "--loopback", "--no-ftp", "--no-udp", "--update-ms", "200"}));
+    }
+    void cleanupTestCase() { sim.reset(); }
+
+    // Each kind of equipment walks its own cycle from the first tick.
+    void kindSequences_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<bool>("logSync"); // a log synchronisation is due on connecting
+        QTest::newRow("inverter") << "inv"
+                                  << reads({{79, 32},
+                                            {128, 1},
+                                            {800, 71},
+                                            {500, 204},
+                                            {10, 42},
+                                            {6, 3},
+                                            {1000, 10},
+                                            {10, 42},
+                                            {200, 3},
+                                            {6, 3}})
+                                  << true;
+        QTest::newRow("legacy inverter")
+            << "leg" << reads({{79, 32}, {128, 1}, {10, 31}, {6, 2}, {10, 31}, {6, 2}}) << true;
+        QTest::newRow("string box") << "sb" << reads({{20, 8}, {20, 8}, {20, 8}}) << false;
+        QTest::newRow("tpx") << "tpx" << reads({{0, 4}, {11, 75}, {120, 9}, {0, 4}}) << true;
+    }
+    void kindSequences()
+    {
+        QFETCH(QString, board);
+        QFETCH(QStringList, requests);
+        auto link = makeLink(board);
+        QSignalSpy logSync(link.get(), &EquipmentLink::logSyncDue);
+        QVERIFY(connectLink(*link, board));
+        QCOMPARE(link->statusText(), QString("Ready."));
+        QTEST(logSync.size() == 1, "logSync");
+        QVERIFY(ticks(*link, requests.size()));
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->requests(board), requests);
+        QCOMPARE(link->missedReplies(), 0);
+        QCOMPARE(link->tpxBlockCWasRead(), board == "tpx");
+        link->TheSlowTimer(); // and every 5 minutes
+        QTEST(logSync.size() == 2, "logSync");
+    }
+
+    // Replies the link does not take: the request is repeated, replies of
+    // wrong length slow the cycle, silence shows TIMEOUT on the tenth tick.
+    // The connection is kept and the first whole reply afterwards recovers.
+    void faultyReplies_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("ticksBefore");
+        QTest::addColumn<int>("faultTicks");
+        QTest::addColumn<int>("requests");       // requests that reach the board meanwhile
+        QTest::addColumn<QList<int>>("replies"); // sizes of the replies received meanwhile
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QueryState>("state");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("silent"); // measures invalid, not reachable, FTP job closed
+        QTest::addColumn<QString>("logged");
+        QTest::addColumn<QueryState>("after");
+        QTest::newRow("wrong length") << "wrong-length" << 2 << 1 << 1 << QList<int>{152} << 400 << TypeBlock
+                                      << "" << false << "" << DailyValues;
+        QTest::newRow("exception of full length")
+            << "exception-full" << 0 << 1 << 1 << QList<int>{73} << 300 << Identity << "Ready." << false
+            << "-127.0.0.1: Error MODBUS TCP!" << Version;
+        QTest::newRow("short exception") << "exception" << 0 << 1 << 1 << QList<int>{9} << 400 << Identity
+                                         << "Ready." << false << "" << Version;
+        QTest::newRow("reply split over two reads") << "split" << 0 << 1 << 1 << QList<int>{36, 37} << 500
+                                                    << Identity << "Ready." << false << "" << Version;
+        // Unanswered, a request goes out again only every third tick.
+        QTest::newRow("silent board") << "silent" << 5 << 10 << 4 << QList<int>{} << 300 << Identity
+                                      << "TIMEOUT" << true << "" << Version;
+    }
+    void faultyReplies()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, ticksBefore);
+        QFETCH(int, faultTicks);
+        QFETCH(QList<int>, replies);
+        QFETCH(QString, status);
+        QFETCH(bool, silent);
+        QFETCH(QString, logged);
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QVERIFY(ticks(*link, ticksBefore));
+        QCOMPARE(link->measuresAreValid(), ticksBefore >= 5);
+        QFile log(dir.filePath("inv/Inv.Log"));
+        log.remove();
+        QSignalSpy ftpClosed(link.get(), &EquipmentLink::ftpJobMustClose);
+        QSignalSpy spy(link.get(), &EquipmentLink::replyReceived);
+        const int requestsBefore = requestsSeen("inv");
+        QVERIFY(sim->command("fault inv " + fault + " on"));
+        QString statusBeforeLastTick;
+        for (int i = 0; i < faultTicks; ++i) {
+            statusBeforeLastTick = link->statusText();
+            link->SendQuery();
+        }
+        QTRY_COMPARE(spy.size(), replies.size());
+        QVERIFY(sim->barrier());
+        QTEST(requestsSeen("inv") - requestsBefore, "requests");
+        QList<int> sizes;
+        for (const QList<QVariant>& reply : qAsConst(spy)) {
+            sizes << reply.at(1).toInt();
+            QVERIFY(!reply.at(2).toBool());
+        }
+        QCOMPARE(sizes, replies);
+        QTEST(link->pollInterval(), "interval");
+        QTEST(link->queryState(), "state");
+        QCOMPARE(link->statusText(), status);
+        if (faultTicks > 1) // shown at the last tick, not before
+            QVERIFY(statusBeforeLastTick != status);
+        QVERIFY(link->isConnected()); // the connection is kept
+        QCOMPARE(!link->measuresAreValid() && !link->isReachable() && !ftpClosed.isEmpty(), silent);
+        QCOMPARE(log.open(QIODevice::ReadOnly) ? QString(log.readAll().trimmed()).right(logged.size()) : "",
+                 logged);
+
+        QVERIFY(sim->command("fault inv " + fault + " off"));
+        QVERIFY(ticksUntilHandled(*link));
+        QCOMPARE(link->missedReplies(), 0);
+        QTEST(link->queryState(), "after");
+        QVERIFY(ticks(*link)); // the daily graph hears of it at the next tick
+        QVERIFY(link->isReachable());
+    }
+
+    // The board closes the connection or refuses it: the link reconnects
+    // every 3 s until the board takes it again, and starts its cycle anew.
+    void lostConnection_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("ticksBefore");
+        QTest::addColumn<bool>("tickFirst"); // the fault acts on the next request
+        QTest::addColumn<QString>("statusWhileDown");
+        QTest::newRow("refused") << "refuse" << 0 << false << "Starting...";
+        QTest::newRow("dropped mid-cycle") << "drop" << 3 << true << "Disconnected.";
+    }
+    void lostConnection()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, ticksBefore);
+        QFETCH(bool, tickFirst);
+        QFETCH(QString, statusWhileDown);
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QVERIFY(ticks(*link, ticksBefore));
+        QSignalSpy unreachable(link.get(), &EquipmentLink::madeUnreachable);
+        QVERIFY(sim->command("fault inv " + fault + " on"));
+        if (tickFirst)
+            link->SendQuery();
+        QTRY_VERIFY(!link->isConnected());
+        QTRY_COMPARE_WITH_TIMEOUT(link->statusText(), statusWhileDown, 10000);
+        QVERIFY(link->isUnreachable());
+        QVERIFY(!unreachable.isEmpty());
+        QCOMPARE(link->queryState(), Identity);
+        QCOMPARE(link->instantPowerForPlant(), 0.0);
+        QVERIFY(sim->command("fault inv " + fault + " off"));
+        QTRY_VERIFY_WITH_TIMEOUT(link->isConnected(), 10000);
+        QCOMPARE(link->statusText(), QString("Ready."));
+        QVERIFY(ticks(*link));
+        QCOMPARE(link->queryState(), Version);
+    }
+
+    // Parameters sent as soon as possible, then applied and the result read.
+    void parameterWrite_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<int>("word");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("writes");
+        QStringList oneByOne;
+        for (int i = 0; i < 7; ++i)
+            oneByOne << QString("fc=6 reg=%1 count=1").arg(140 + i);
+        QTest::addRow("current, ok") << "inv" << 0x0F32 << 2 << QStringList{"fc=16 reg=140 count=8"};
+        QTest::addRow("legacy one by one, unknown") << "leg" << 0x0034 << -1 << oneByOne;
+    }
+    void parameterWrite()
+    {
+        QFETCH(QString, board);
+        QFETCH(int, word);
+        QFETCH(QStringList, writes);
+        auto link = connectLink(board);
+        QVERIFY(link);
+        QVERIFY(ticks(*link, 3));
+        QVERIFY(sim->command(QString("set %1 result %2").arg(board).arg(word)));
+        unsigned short wire[8];
+        const quint16 host[8] = {0x0003, 80, 150, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 120};
+        qToBigEndian<quint16>(host, 8, wire);
+        link->SetPwConfig(wire);
+        link->setSendConfigAsSoonAsPossible(true);
+        sim->barrier();
+        sim->clearRequests(board);
+        QVERIFY(ticks(*link, writes.size() + 2));
+        QTEST(link->lastCommandResult(), "code");
+        QCOMPARE(link->queryState(), Measures);
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->requests(board), writes << "fc=6 reg=112 count=1"
+                                              << "fc=3 reg=116 count=1");
+        const QStringList written = sim->linesStartingWith(QString("REQ %1 fc=").arg(board));
+        QVERIFY(written.filter("reg=14").last().endsWith(writes.size() == 3
+                                                             ? "values=3,80,150,65535,65535,65535,65535,120"
+                                                             : "values=65535")); // word 6 of the block
+    }
+
+    // While the parameters dialog is open the link reads the parameters
+    // after every measures reply, writes what the dialog asks to send, and
+    // reports acknowledgement and result codes.
+    void commandsWindowFeed()
+    {
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QVERIFY(ticks(*link, 5)); // up to the first measures
+        QSignalSpy parameters(link.get(), &EquipmentLink::parametersRead);
+        QSignalSpy acknowledged(link.get(), &EquipmentLink::writeAcknowledged);
+        QSignalSpy codes(link.get(), &EquipmentLink::commandStatus);
+        link->setCommandsOpen(true);
+        QVERIFY(ticks(*link)); // status, then the parameters instead of the alarm words
+        QCOMPARE(link->queryState(), ParametersRead);
+        const quint16 host[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        unsigned short wire[8];
+        qToBigEndian<quint16>(host, 8, wire);
+        link->requestParameterSend(wire);
+        QVERIFY(ticks(*link)); // the parameters read; the write comes next
+        QCOMPARE(link->queryState(), ParametersWrite);
+        QVERIFY(ticks(*link, 3)); // write, apply, result
+        QCOMPARE(codes.size(), 2);
+        QCOMPARE(codes.at(0).at(0).toInt(), 0); // before the write
+        QCOMPARE(codes.at(1).at(0).toInt(), 2); // result word 0x0F32
+        QCOMPARE(acknowledged.size(), 1);
+        QVERIFY(ticks(*link, 2)); // measures, then the parameters again
+        QCOMPARE(parameters.size(), 2);
+        QCOMPARE(parameters.last().at(0).value<QVector<quint16>>(), QVector<quint16>(host, host + 8));
+        link->setCommandsOpen(false);
+        QVERIFY(ticks(*link));
+        QVERIFY(link->queryState() != ParametersRead);
+        QCOMPARE(parameters.size(), 2);
+    }
+
+    // The measures window gets the identity once per window, then every
+    // measures, status, alarm and house load reply; the alarm window the
+    // alarm words.
+    void windowFeeds()
+    {
+        QVERIFY(sim->command("set inv alarm 4 0xABCD"));
+        QVERIFY(sim->command("set inv alarm 5 0x12EF"));
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QSignalSpy ident(link.get(), &EquipmentLink::identUpdated);
+        QSignalSpy measures(link.get(), &EquipmentLink::measuresUpdated);
+        QSignalSpy alarms(link.get(), &EquipmentLink::alarmWordsRead);
+        link->setMeasuresWindowOpen(true);
+        QVERIFY(ticks(*link, 10)); // ... measures, status, alarms, measures, house load, status
+        QCOMPARE(ident.size(), 1);
+        QCOMPARE(measures.size(), 6);
+        QCOMPARE(alarms.size(), 1);
+        QCOMPARE(link->alarmGroups().i, quint32(0xABCDEF));
+        link->setMeasuresWindowOpen(false);
+        QVERIFY(ticks(*link, 2));
+        QCOMPARE(measures.size(), 6);
+        link->setMeasuresWindowOpen(true);
+        QVERIFY(ticks(*link));
+        QCOMPARE(ident.size(), 2);
+    }
+
+    // The clock setting asked by the communication window is sent with the
+    // PC's clock and the cycle resumes where it was.
+    void clockSetting()
+    {
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QVERIFY(ticks(*link, 2));
+        QCOMPARE(link->SyncWanted(), int(TypeBlock));
+        QVERIFY(ticks(*link));
+        QCOMPARE(link->queryState(), TypeBlock);
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->requests("inv").last(), QString("fc=16 reg=160 count=6"));
+        const QString clock = sim->linesStartingWith("CLOCK inv ").last().section(' ', 2);
+        const QDateTime set = QDateTime::fromString(clock, "yyyy-MM-dd hh:mm:ss");
+        QVERIFY(qAbs(set.secsTo(QDateTime::currentDateTime())) < 60);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEquipmentLink)
+#include "tst_equipmentlink.moc"
