@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include <cstring>
 
 namespace {
 QJsonObject board(const QString& id, const QString& kind, int firmware, const QString& name, int power)
