@@ -4,6 +4,7 @@
 #include "plantlists.h"
 #include "ui_dialogplantchoose.h"
 
+#include <QPainter>
 #include <QRegularExpression>
 
 DialogPlantChoose::DialogPlantChoose(QWidget* parent) : QDialog(parent), ui(new Ui::DialogPlantChoose)
@@ -12,6 +13,14 @@ DialogPlantChoose::DialogPlantChoose(QWidget* parent) : QDialog(parent), ui(new 
     ui->Warning->hide();
     styleImageButton(ui->ButtonCheck, ":/apply.png", ":/apply.png");
     styleImageButton(ui->ButtonCancel, ":/buttonquit.png", ":/buttonquitG.png");
+}
+
+void DialogPlantChoose::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    p.setPen(QPen(QColor(0, 0, 127), FrameWidth));
+    p.drawRect(rect().adjusted(FrameWidth / 2, FrameWidth / 2, -FrameWidth / 2 - 1, -FrameWidth / 2 - 1));
 }
 
 DialogPlantChoose::~DialogPlantChoose()

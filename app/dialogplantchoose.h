@@ -25,10 +25,17 @@ public:
     // and "," which would break the stored keys and lists.
     static bool IsForbiddenName(const QString& text);
 
+    // Width in pixels of the frame drawn around the dialog.
+    static constexpr int FrameWidth = 3;
+
 public slots:
     void on_ButtonCheck_clicked();
     void on_ButtonCancel_clicked();
     void on_PlantName_textChanged(const QString& text);
+
+protected:
+    // A frame around the frameless dialog sets it apart from the window behind.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     Ui::DialogPlantChoose* ui;

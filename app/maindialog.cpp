@@ -5,6 +5,7 @@
 #include "appinfo.h"
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
+#include "fittedtext.h"
 #include "dialogfirstuse.h"
 #include "fullscreendialog.h"
 #include "imagebutton.h"
@@ -31,12 +32,13 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), ui(new Ui::MainDialog
     backgroundTimer = new QTimer(this);
     slowTimer = new QTimer(this);
     LocalAddress = "";
-    ui->Version->setText(QString(appinfo::ApplicationName) + " - V " + appinfo::ProgramVersion);
+    setFittedText(ui->Version, QString(appinfo::ApplicationName) + " - V " + appinfo::ProgramVersion);
 
     styleImageButton(ui->ButtonAdd, ":/Add.png", ":/AddG.png");
     styleImageButton(ui->ButtonFullScreen, ":/buttonFullScreen.png", ":/buttonFullScreenG.png");
     styleImageButton(ui->ButtonPlant, ":/commands.png", ":/commandsG.png");
     styleImageButton(ui->ButtonTool, ":/Tools.png", ":/ToolsG.png", ":/ToolsG.png");
+    ToolButtonPlace = ui->ButtonTool->pos();
     styleImageButton(ui->ButtonMinimize, ":/Down.png", ":/DownG.png");
     styleImageButton(ui->ButtonQuit, ":/buttonquit.png", ":/buttonquitG.png");
 

@@ -73,6 +73,10 @@ public:
     bool firstUsePending() const { return FirstUsePending; }
     bool scanning() const { return Scanning; }
     void setScanning(bool on) { Scanning = on; }
+    void setUnconfiguredPresent(bool on) { UnconfiguredPresent = on; }
+    // The top bar's summary texts and clock, each fitted to its label.
+    void ShowTotals(const PlantTotals& totals);
+    void ShowDateTime(const QDateTime& now);
     bool tpxPresent() const { return TpxPresent; }
     bool unconfiguredPresent() const { return UnconfiguredPresent; }
     double totalNominalPower() const { return TotalNominalPower; }
@@ -155,6 +159,7 @@ private:
     DialogVeloraSetup* setupDialog = nullptr;
     bool discoveryPaused = false;
     QRect ScreenGeometry;
+    QPoint ToolButtonPlace; // where the form puts the tools button (a TPX plant moves it)
     unsigned short PlantCommandBlock[8] = {};
     bool Scanning = false;
     bool FirstUsePending = false;

@@ -28,7 +28,7 @@ void MainDialog::scanTimerF()
     if (FirstUsePending)
         return;
     ++ScanTick;
-    ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
+    ShowDateTime(QDateTime::currentDateTime());
     if (ScanTick > 4) {
         Scanning = true;
         ScanTick = 1;

@@ -4,11 +4,13 @@
 #include "maindialog.h"
 #include "plantlists.h"
 #include "plantstore.h"
+#include "ui_maindialog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QGridLayout>
 #include <QHostAddress>
+#include <algorithm>
 
 void MainDialog::LoadAppSettings()
 {
@@ -162,6 +164,14 @@ void MainDialog::RemoveEquipment(int tileIndex)
     // slots may still be on the stack: let the event loop destroy it.
     tile->deleteLater();
     ReBuildObjectsTableFromList();
+    // The last TPX unit gone: the plant's full-screen and command buttons
+    // come back, and the tools button returns to its own place.
+    if (TpxPresent &&
+        std::none_of(Tiles.cbegin(), Tiles.cend(), [](InvButton* t) { return t->getTheInvIsTPX(); })) {
+        TpxPresent = false;
+        ui->ButtonTool->move(ToolButtonPlace);
+        ShowButtons(true);
+    }
 }
 
 void MainDialog::RecordPortChange(int i, bool ftp)

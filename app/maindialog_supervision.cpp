@@ -3,6 +3,7 @@
 // the feed of the full-screen summary.
 #include "dialogaddmanually.h"
 #include "dialogfirstuse.h"
+#include "fittedtext.h"
 #include "fullscreendialog.h"
 #include "invbutton.h"
 #include "logging.h"
@@ -31,7 +32,7 @@ void MainDialog::BackgroundActivity()
 
 void MainDialog::RunBackgroundActivity()
 {
-    ui->theDateTime->setText(plantsummary::dateTimeText(QDateTime::currentDateTime()));
+    ShowDateTime(QDateTime::currentDateTime());
 
     if (addDialog && addDialog->getFinished()) {
         delete addDialog;
@@ -125,21 +126,21 @@ void MainDialog::CompleteFirstUse(const QString& interfaceName, const QString& l
 
 void MainDialog::ShowScanningStatus(int step)
 {
-    ui->StatusLine->setText(QString("Scanning... [%1]").arg(step));
+    setFittedText(ui->StatusLine, QString("Scanning... [%1]").arg(step));
     ui->StatusLine->show();
 }
 
 void MainDialog::ShowReadyStatus()
 {
-    ui->StatusLine->setText("Ready. Plant: " + PlantName + " (" + LocalAddress + " on interface " +
-                            ChosenInterface + ")");
+    setFittedText(ui->StatusLine, "Ready. Plant: " + PlantName + " (" + LocalAddress + " on interface " +
+                                      ChosenInterface + ")");
     ui->StatusLine->show();
 }
 
 void MainDialog::UpdateTotals()
 {
     if (Tiles.isEmpty()) {
-        ui->TotalPower->setText("No inverters. No alarms.");
+        setFittedText(ui->TotalPower, "No inverters. No alarms.");
         return;
     }
     const QDate today = QDate::currentDate();
@@ -169,12 +170,22 @@ void MainDialog::UpdateTotals()
             RecordProbeChoice(tile);
     }
     const PlantTotals totals = plantsummary::sum(readings);
-    ui->TotalPower->setText(plantsummary::totalPowerText(totals, Tiles.size(), UnconfiguredPresent));
+    ShowTotals(totals);
     TotalNominalPower = totals.nominalPower;
-    ui->TotPow->setText(plantsummary::totPowText(totals));
     LastTotals = totals;
     if (fullScreenDialog && fullScreenDialog->isVisible())
         FeedFullScreenValues(totals);
+}
+
+void MainDialog::ShowTotals(const PlantTotals& totals)
+{
+    setFittedText(ui->TotalPower, plantsummary::totalPowerText(totals, Tiles.size(), UnconfiguredPresent));
+    setFittedText(ui->TotPow, plantsummary::totPowText(totals));
+}
+
+void MainDialog::ShowDateTime(const QDateTime& now)
+{
+    setFittedText(ui->theDateTime, plantsummary::dateTimeText(now));
 }
 
 void MainDialog::FeedFullScreenValues(const PlantTotals& totals)

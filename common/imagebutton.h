@@ -11,5 +11,10 @@ enum class ImageFit
     Scaled,     // the image scaled into the button, keeping its proportions
 };
 
+// Opacity of a disabled image button's picture.
+constexpr double DisabledOpacity = 0.35;
+
+// Styles the button; while it is disabled its picture is dimmed (and a
+// disabled button never shows the hover picture).
 void styleImageButton(QAbstractButton* button, const QString& normal, const QString& hover,
                       const QString& pressed = QString(), ImageFit fit = ImageFit::Background);

@@ -1,6 +1,7 @@
 // The tile's widgets, what they show and its buttons.
 #include "invbutton.h"
 
+#include "fittedtext.h"
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
@@ -131,7 +132,7 @@ void InvButton::ConnectLink()
     connect(link, &EquipmentLink::typeInfoRead, this, [this] {
         const registerblocks::TypeInfo& t = link->typeInfo();
         if (!beingDeleted)
-            Nominal->setText(TileTexts::nominalLabel(link->isZeta(), t.easy, link->nominalPower()));
+            setFittedText(Nominal, TileTexts::nominalLabel(link->isZeta(), t.easy, link->nominalPower()));
         if (t.alternativeImage && !alternativeImageDone) {
             alternativeImageDone = true;
             SetIcon(TileTexts::iconForNominal(link->nominalPower(), true));
@@ -159,6 +160,7 @@ void InvButton::BuildWidgets()
 
     Stamp = makeLabel(this, "Stamp", QRect(50, 95, 22, 22));
     Stamp->setAlignment(Qt::AlignCenter);
+    Stamp->hide(); // shown with the first valid measures
 
     thePowerBar = new QProgressBar(this);
     thePowerBar->setObjectName("thePowerBar");
@@ -169,7 +171,7 @@ void InvButton::BuildWidgets()
     thePowerBar->setAlignment(Qt::AlignCenter);
     thePowerBar->setStyleSheet(PowerBarStyle);
 
-    theValueOfBar = makeLabel(this, "theValueOfBar", QRect(40, 142, 57, 14), "0.0%");
+    theValueOfBar = makeLabel(this, "theValueOfBar", QRect(40, 142, 57, 14));
     theValueOfBar->setAlignment(Qt::AlignCenter);
     theValueOfBar->setAttribute(Qt::WA_TranslucentBackground);
     theValueOfBar->setStyleSheet("background-color: transparent;");
@@ -299,7 +301,7 @@ void InvButton::setTheStatus(const QString& text)
 {
     if (beingDeleted)
         return;
-    statusLabel->setText(text);
+    setFittedText(statusLabel, text);
     statusLabel->show();
 }
 
@@ -323,6 +325,7 @@ void InvButton::UpdateValues()
     if (!link->measuresAreValid()) {
         InvTemp->hide();
         Stamp->hide();
+        ClearPowerBar();
         return;
     }
     const double power = link->InstantPower();
@@ -334,6 +337,7 @@ void InvButton::UpdateValues()
     // With no nominal power or rating the bar reads 0 and "---%", never inf or nan.
     const TileTexts::BarValue bar = TileTexts::barPercent(power, link->nominalPower(), link->kvpac());
     theValueOfBar->setText(bar.label);
+    theValueOfBar->show();
     thePowerBar->setValue(bar.value);
     // Setting a style sheet re-polishes the bar; only do it when it changed.
     if (thePowerBar->styleSheet() != QLatin1String(PowerBarStyle))
@@ -358,6 +362,29 @@ void InvButton::DashValues(bool energyToo)
     if (energyToo)
         energyLabel->setText("E = ----");
     InvTemp->setText("----");
+    Stamp->hide();
+    ClearPowerBar();
+}
+
+void InvButton::ClearPowerBar()
+{
+    if (link->isStringBox())
+        return; // the string box shows its own label in the bar's place
+    thePowerBar->setValue(0);
+    theValueOfBar->hide();
+}
+
+void InvButton::ShowTitle(const QString& text)
+{
+    // The title is centred; the delete, exclude and update buttons start at
+    // x = 280, so the text may take twice the distance from the centre to
+    // them, less a small gap.
+    const int room = 2 * (ButtonCancel->x() - width() / 2) - 8;
+    QFont titleFont("DejaVu Sans", 9);
+    titleFont.setWeight(QFont::Bold);
+    const QString shown = QFontMetrics(titleFont).elidedText(text, Qt::ElideRight, room);
+    setTitle(shown);
+    setToolTip(shown == text ? QString() : text);
 }
 
 void InvButton::SetEnabledButtons(bool on)
@@ -422,14 +449,14 @@ void InvButton::OneSecondActivity()
             const QString read = link->versionText();
             const QString shown = link->isStringBox() || read.isEmpty() ? versionText : read;
             if (!addressText.isEmpty() && !beingDeleted)
-                setTitle(TileTexts::titleText(addressText, name, shown));
+                ShowTitle(TileTexts::titleText(addressText, name, shown));
         }
     } else if (link->isConnected() && link->tpxBlockCWasRead() && !beingDeleted) {
         unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];
         link->CopyTpxA(a);
         link->CopyTpxC(c);
         if ((a[3] & 0x8000) == 0)
-            setTitle(TileTexts::tpxTitleText(addressText, name, c[8]));
+            ShowTitle(TileTexts::tpxTitleText(addressText, name, c[8]));
     }
     link->noteSeen();
 }

@@ -200,6 +200,11 @@ private:
     void SetIcon(const QString& image);
     void ShowExcluded();
     void DashValues(bool energyToo);
+    // Shows no power bar and no percentage: the tile has no live data.
+    void ClearPowerBar();
+    // The title, elided (whole in the tooltip) where it would run under the
+    // buttons of the title row.
+    void ShowTitle(const QString& text);
     void ShowFault(const QString& code);
     void BuildStorage();
 

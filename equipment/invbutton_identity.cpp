@@ -34,7 +34,7 @@ void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& d
     addressText = addressedByIp ? ip : dns;
     link->setAddressedByIp(addressedByIp);
     link->setTarget(addressText, port == 0 ? 502 : port);
-    setTitle(TileTexts::titleText(addressText, name, versionText));
+    ShowTitle(TileTexts::titleText(addressText, name, versionText));
     dnsName = dns;
     plant = p;
     key = plantlists::equipmentKey(ip, dns, port, plant);

@@ -5,11 +5,15 @@
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
+#include "dialogplantchoose.h"
 #include "discoverydatagram.h"
+#include "fittedtext.h"
+#include "imagebutton.h"
 #include "invbutton.h"
 #include "maindialog.h"
 #include "testsupport.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +153,70 @@ private slots:
             QCOMPARE(w.tileGrid()->itemAtPosition(1, 0)->widget(), w.tiles()[1]);
         }
         testsupport::saveGrab(&w, "plant-window-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+        if (!tpx)
+            return;
+        // Deleting the TPX unit brings the buttons back, the tools button to its own place.
+        w.tiles()[2]->DeleteButton();
+        w.setScanning(false);
+        w.BackgroundActivity();
+        QCOMPARE(w.tiles().size(), 2);
+        QVERIFY(!w.tpxPresent());
+        QVERIFY(visible(w, "ButtonFullScreen") && visible(w, "ButtonPlant"));
+        QVERIFY(w.findChild<QPushButton*>("ButtonTool")->pos() != fullScreenPlace);
+    }
+
+    // Every text of the plant window in its longest form is read whole at
+    // the window's fixed size: the largest power, the alarm and unconfigured
+    // notes, the longest date, a long status line.
+    void longestTextsFit()
+    {
+        MainDialog w;
+        w.CompleteFirstUse("lo-with-a-long-name", "255.255.255.254", {"LOCAL", "NorthFieldPlant"},
+                           "NorthFieldPlant");
+        w.setUnconfiguredPresent(true);
+        for (int i = 0; i < 12; ++i)
+            addInverter(w, QString("127.0.0.%1").arg(60 + i), "NorthFieldPlant");
+        PlantTotals totals;
+        totals.power = 99999990.0; // 99999.99 kW
+        totals.alarm = true;
+        w.ShowTotals(totals);
+        w.ShowDateTime(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+        w.show();
+        for (const char* name : {"TotalPower", "TotPow", "theDateTime", "StatusLine", "Version"}) {
+            const QLabel* label = w.findChild<QLabel*>(name);
+            QVERIFY2(label->toolTip().isEmpty(), name); // a tooltip means the text had to be cut
+            QVERIFY2(textFits(label, label->text(), label->contentsRect().width(),
+                              label->contentsRect().height(), label->wordWrap()),
+                     name);
+        }
+        QVERIFY(w.findChild<QLabel*>("TotalPower")->text().contains("At least one equipment is in alarm."));
+        testsupport::saveGrab(&w, "plant-window-longest-texts");
+    }
+
+    // A disabled image button is drawn dimmed, an enabled one as it is.
+    void disabledImageButtonsLookDisabled()
+    {
+        MainDialog w;
+        auto* add = w.findChild<QPushButton*>("ButtonAdd");
+        QVERIFY(!add->graphicsEffect());
+        add->setEnabled(false);
+        auto* dim = qobject_cast<QGraphicsOpacityEffect*>(add->graphicsEffect());
+        QVERIFY(dim);
+        QCOMPARE(dim->opacity(), DisabledOpacity);
+        add->setEnabled(true);
+        QVERIFY(!add->graphicsEffect());
+    }
+
+    // The plant-name dialog draws a frame of its own, so that it stands out
+    // from the first-use dialog behind it.
+    void plantNameDialogHasAFrame()
+    {
+        DialogPlantChoose d;
+        d.resize(420, 170);
+        const QImage shot = d.grab().toImage();
+        for (const QPoint& p : {QPoint(1, 1), QPoint(418, 85), QPoint(210, 168)})
+            QCOMPARE(shot.pixelColor(p), QColor(0, 0, 127));
+        testsupport::saveGrab(&d, "plant-name-dialog");
     }
 
     void tileRequestsAndQuit()

@@ -180,6 +180,8 @@ private slots:
                                 << "E = ----" << false << true;
         QTest::newRow("refused") << "refuse" << 0 << "Starting..."
                                  << "123.4 kWh" << true << false;
+        QTest::newRow("excluded") << "exclude" << 1 << "EXCLUDED"
+                                  << "E = ----" << false << false;
     }
     void lostBoard()
     {
@@ -195,7 +197,14 @@ private slots:
         auto* alarms = tile->findChild<QPushButton*>("theButtonAlarms");
         auto* cancel = tile->findChild<QPushButton*>("ButtonCancel");
         QVERIFY(alarms->isEnabled());
-        QVERIFY(sim->command("fault inv " + fault + " on"));
+        auto* bar = tile->findChild<QProgressBar*>("thePowerBar");
+        auto* barLabel = tile->findChild<QLabel*>("theValueOfBar");
+        auto* stamp = tile->findChild<QLabel*>("Stamp");
+        QVERIFY(bar->value() > 0 && barLabel->isVisibleTo(tile.get()) && stamp->isVisibleTo(tile.get()));
+        if (fault == "exclude")
+            tile->ExcludeButton();
+        else
+            QVERIFY(sim->command("fault inv " + fault + " on"));
         for (int i = 0; i < faultTicks; ++i)
             tile->SendQuery();
         QTRY_COMPARE_WITH_TIMEOUT(labelText(*tile, "Disconnected_Label"), status, 10000);
@@ -205,7 +214,44 @@ private slots:
         QTEST(alarms->isEnabled(), "buttons");
         QTEST(cancel->isEnabled(), "deletable");
         QTEST(!cancel->isHidden(), "deletable");
-        QVERIFY(sim->command("fault inv " + fault + " off"));
+        // No live data: no power bar, no percentage, no state stamp.
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(!barLabel->isVisibleTo(tile.get()));
+        QVERIFY(!stamp->isVisibleTo(tile.get()));
+        if (fault == "exclude")
+            tile->ExcludeButton();
+        else
+            QVERIFY(sim->command("fault inv " + fault + " off"));
+    }
+
+    // A board that refuses from the start: the tile never had a measure, so
+    // it shows no stamp, no bar and no percentage.
+    void refusedFromTheStartShowsNoValues()
+    {
+        QVERIFY(sim->command("fault inv refuse on"));
+        auto tile = connectTile("inv", "1.5.0", false);
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(*tile, "Disconnected_Label"), QString("Starting..."), 10000);
+        tile->show();
+        QVERIFY(!tile->findChild<QLabel*>("Stamp")->isVisible());
+        QVERIFY(!tile->findChild<QLabel*>("theValueOfBar")->isVisible());
+        QCOMPARE(tile->findChild<QProgressBar*>("thePowerBar")->value(), 0);
+        QVERIFY(sim->command("fault inv refuse off"));
+    }
+
+    // A title too long for the room left of the title-row buttons is cut
+    // with an ellipsis and shown whole in the tooltip.
+    void longTitleStaysClearOfTheButtons()
+    {
+        InvButton tile;
+        tile.SetInvInfo("127.0.0.1", "A very long equipment name on the roof", "NO_DNS_NAME", "1.5.0", 1, 0,
+                        "Sim");
+        QVERIFY(tile.title().endsWith(QChar(0x2026)));
+        QCOMPARE(tile.toolTip(), QString("127.0.0.1 - A very long equipment name on the roof [1.5.0]"));
+        QFont titleFont("DejaVu Sans", 9);
+        titleFont.setWeight(QFont::Bold);
+        const int half = QFontMetrics(titleFont).horizontalAdvance(tile.title()) / 2;
+        QVERIFY(tile.width() / 2 + half < tile.findChild<QPushButton*>("ButtonCancel")->x());
+        testsupport::saveGrab(&tile, "tile-long-title");
     }
 
     void exclusionSurvivesARestartAndSendsNothing()
