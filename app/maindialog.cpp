@@ -6,6 +6,7 @@
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
+#include "dialogsetup.h"
 #include "fullscreendialog.h"
 #include "imagebutton.h"
 #include "invbutton.h"
@@ -97,6 +98,7 @@ MainDialog::~MainDialog()
     backgroundTimer->stop();
     slowTimer->stop();
     delete addDialog; // made without a parent
+    delete plantCommandsDialog;
     delete ui;
 }
 
@@ -157,8 +159,6 @@ void MainDialog::on_ButtonFullScreen_clicked()
         FeedFullScreenValues(LastTotals);
     UpdateFullScreenPlot();
 }
-
-void MainDialog::on_ButtonPlant_clicked() {}
 
 void MainDialog::on_ButtonMinimize_clicked()
 {

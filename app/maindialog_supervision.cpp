@@ -64,6 +64,7 @@ void MainDialog::RunBackgroundActivity()
         UpdateTotals();
 
     HandleManualAdd();
+    FollowPlantCommands();
     FollowSetupWindow();
 }
 

@@ -1,6 +1,7 @@
 // The tile's widgets, what they show and its buttons.
 #include "invbutton.h"
 
+#include "dialogcommparams.h"
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
@@ -83,6 +84,9 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
+    pollEventsTimer = new QTimer(this);
+    connect(pollEventsTimer, &QTimer::timeout, this, &InvButton::PollEvents);
+    pollEventsTimer->start(150);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
@@ -116,8 +120,13 @@ void InvButton::ConnectLink()
     connect(link, &EquipmentLink::madeUnreachable, this, [this] {
         SetEnabledButtons(false);
         DashValues(false);
+        if (commWindow && commWindow->getTheCommandsOpen())
+            DeleteCommWindow();
     });
-    connect(link, &EquipmentLink::fellSilent, this, [this] { DashValues(true); });
+    connect(link, &EquipmentLink::fellSilent, this, [this] {
+        DashValues(true);
+        DeleteCommWindow();
+    });
     connect(link, &EquipmentLink::valuesRefreshDue, this, &InvButton::UpdateValues);
     connect(link, &EquipmentLink::identityRead, this, [this] {
         if (!link->isZeta())
@@ -301,6 +310,8 @@ void InvButton::setTheStatus(const QString& text)
         return;
     statusLabel->setText(text);
     statusLabel->show();
+    if (commWindow)
+        commWindow->setTheStatus(text);
 }
 
 void InvButton::UpdateValues()
