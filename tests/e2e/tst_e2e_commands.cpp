@@ -288,6 +288,49 @@ private slots:
         QVERIFY(param < 0 || param > second);
     }
 
+    // The window mirrors the tile's status, sets the board's clock, and goes
+    // when the board falls silent (its status stays visible) or goes away
+    // while the commands are open.
+    void windowFollowsTheBoard_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("commandsOpen");
+        QTest::addColumn<bool>("windowStays");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("silent") << "silent" << false << false << "TIMEOUT";
+        QTest::newRow("dropped, commands open") << "drop" << true << false << "Disconnected.";
+        QTest::newRow("dropped, commands closed") << "drop" << false << true << "Disconnected.";
+    }
+    void windowFollowsTheBoard()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, commandsOpen);
+        QFETCH(bool, windowStays);
+        auto tile = connectTile("inv");
+        QVERIFY(tile);
+        QVERIFY(statusRead("inv"));
+        QTest::mouseClick(tile->findChild<TalvoObject*>("theIcon"), Qt::LeftButton);
+        DialogCommParams* comm = tile->getTheCommWindow();
+        QVERIFY(comm);
+        QCOMPARE(text(comm, "Status"), text(tile.get(), "Disconnected_Label"));
+        tile->setTheStatus("Syncing...");
+        QCOMPARE(text(comm, "Status"), QString("Syncing..."));
+
+        const int from = sim.lineCount();
+        click(comm, "SyncButton");
+        QVERIFY(sim.waitForLine(QRegularExpression("^CLOCK inv "), from));
+        QVERIFY(!comm->getTheSyncRequested());
+
+        if (commandsOpen)
+            click(comm, "CommandsButton");
+        QPointer<DialogCommParams> window = comm;
+        QVERIFY(sim.command("fault inv " + fault + " on"));
+        QFETCH(QString, status);
+        QTRY_COMPARE(text(tile.get(), "Disconnected_Label"), status);
+        QTRY_COMPARE(bool(window), windowStays);
+        QVERIFY(sim.command("fault inv " + fault + " off"));
+    }
+
     // The plant's commands: each tile's own window closed first, the
     // counts, and the plant dialog's text once every board has its result
     // or has been given up.
@@ -358,6 +401,8 @@ private slots:
         w.AddEquipment("127.0.0.1", "Roof", "1.5.0", sim.board("pa").modbus, 21, false, false, false,
                        "NO_DNS_NAME", "Sim");
         w.SaveEquipmentList();
+        QMetaObject::invokeMethod(&w, "on_ButtonPlant_clicked"); // plant commands are the local plant's
+        QVERIFY(!w.plantCommands());
         InvButton* tile = w.tiles().value(0);
         QVERIFY(tile);
         QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected() && tile->getTheEnabledButtonsFlag(), 10000);
