@@ -7,6 +7,7 @@
 #include "dialogfault.h"
 #include "fittedtext.h"
 #include "dialogfirstuse.h"
+#include "dialogsetup.h"
 #include "fullscreendialog.h"
 #include "imagebutton.h"
 #include "invbutton.h"
@@ -99,6 +100,7 @@ MainDialog::~MainDialog()
     backgroundTimer->stop();
     slowTimer->stop();
     delete addDialog; // made without a parent
+    delete plantCommandsDialog;
     delete ui;
 }
 
@@ -159,8 +161,6 @@ void MainDialog::on_ButtonFullScreen_clicked()
         FeedFullScreenValues(LastTotals);
     UpdateFullScreenPlot();
 }
-
-void MainDialog::on_ButtonPlant_clicked() {}
 
 void MainDialog::on_ButtonMinimize_clicked()
 {

@@ -22,6 +22,7 @@ class DialogFault;
 class DialogAddManually;
 class FullScreenDialog;
 class DialogVeloraSetup;
+class DialogSetup;
 class PlantStore;
 class QGridLayout;
 class QScrollArea;
@@ -89,6 +90,7 @@ public:
     QString probeIp() const { return ProbeIp; }
     int probeProbe() const { return ProbeProbe; }
     FullScreenDialog* fullScreen() const { return fullScreenDialog; }
+    DialogSetup* plantCommands() const { return plantCommandsDialog; }
 
 public slots:
     void BackgroundActivity();
@@ -121,6 +123,9 @@ private:
     void broadcastDatagram();
     // The network setup window: closing it, adopting its interface.
     void FollowSetupWindow();
+    // The plant commands window: closing it, sending its block to the
+    // tiles, and its text once every tile has its result.
+    void FollowPlantCommands();
     void PauseDiscovery();
     void ResumeDiscovery();
 
@@ -157,6 +162,11 @@ private:
     FullScreenDialog* fullScreenDialog = nullptr; // made once, lives with the window
     PlantTotals LastTotals; // of the last supervision cycle, shown when the full screen opens
     DialogVeloraSetup* setupDialog = nullptr;
+    DialogSetup* plantCommandsDialog = nullptr; // made without a parent
+    // The tiles the last plant-wide block was handed to, until each has
+    // ended its write sequence.
+    QVector<QPointer<InvButton>> plantSendTiles;
+    bool plantSendRunning = false;
     bool discoveryPaused = false;
     QRect ScreenGeometry;
     QPoint ToolButtonPlace; // where the form puts the tools button (a TPX plant moves it)

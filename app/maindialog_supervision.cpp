@@ -65,6 +65,7 @@ void MainDialog::RunBackgroundActivity()
         UpdateTotals();
 
     HandleManualAdd();
+    FollowPlantCommands();
     FollowSetupWindow();
 }
 

@@ -3,6 +3,7 @@
 #include "invlog.h"
 #include "logging.h"
 #include "modbusframes.h"
+#include "parameterblock.h"
 #include "tiletexts.h"
 
 #include <QMutexLocker>
@@ -28,6 +29,14 @@ constexpr int SlowTimerMs = 300000;
 constexpr int ReconnectMs = 3000;
 // An unanswered request is sent again only every this many ticks.
 constexpr int ResendAfterTicks = 3;
+// A parameter send without any reply for this long is given up.
+constexpr int SendGiveUpMs = 10000;
+
+// The steps of the parameter write sequence.
+bool isWriteSequence(QueryState s)
+{
+    return s == ParametersWrite || s == ParameterWriteOne || s == CommandApply || s == CommandResult;
+}
 
 QString faultCode(int location, int error)
 {
@@ -265,6 +274,9 @@ void EquipmentLink::SetTheInvAsUnreachable()
     queryStatus = FirstState();
     unreachable = true;
     connectedFlag = false;
+    versionKnown = false; // read again on connecting: it may be another board
+    if (sendPending)
+        FinishParameterSend(parameterblock::NoAnswer);
     emit madeUnreachable();
     commandsOpen = false; // the tile has closed the parameters dialog
     emit ftpJobMustClose(__LINE__);
@@ -276,6 +288,17 @@ void EquipmentLink::TryReconnect()
         WriteToLog("Try reconnect WHEN Connected.");
         return;
     }
+    DestroySocket();
+    OpenSocket();
+}
+
+void EquipmentLink::ForceReconnect()
+{
+    // A working connection is dropped first: reconnecting only when the
+    // link is down would keep it on the old port until the next failure.
+    if (connectedFlag)
+        SetTheInvAsUnreachable();
+    DropReconnectTimer();
     DestroySocket();
     OpenSocket();
 }
@@ -317,6 +340,8 @@ void EquipmentLink::SendState(QueryState state)
 
 void EquipmentLink::SendQuery()
 {
+    if (sendPending && sendSilence.hasExpired(SendGiveUpMs))
+        FinishParameterSend(parameterblock::NoAnswer);
     ++missed;
     if (dotsUp && ++dots >= 6)
         dotsUp = false;
@@ -363,7 +388,8 @@ void EquipmentLink::SendQuery()
         return;
     }
 
-    if (sendConfigAsap) {
+    // The write waits for the board's version: it decides the frames.
+    if (sendConfigAsap && versionKnown) {
         sendConfigAsap = false;
         StartParameterWrite();
     }
@@ -401,6 +427,8 @@ void EquipmentLink::SendQuery()
 void EquipmentLink::ShowSilence()
 {
     measuresValid = false;
+    if (sendPending)
+        FinishParameterSend(parameterblock::NoAnswer);
     emit fellSilent();
     commandsOpen = false; // the tile has closed the parameters dialog
     queryStatus = Identity;
@@ -408,6 +436,7 @@ void EquipmentLink::ShowSilence()
 
 void EquipmentLink::StartParameterWrite()
 {
+    parameterblock::writeBlock(pendingBlock, zeta, flags.longParameters, rec.parameterWrite);
     if (flags.legacy) {
         queryStatus = ParameterWriteOne;
         parameterIndex = 0;
@@ -420,6 +449,27 @@ void EquipmentLink::ReportToSetup(int code)
 {
     if (commandsOpen)
         emit commandStatus(code);
+}
+
+void EquipmentLink::ArmParameterSend()
+{
+    sendPending = true;
+    sendSilence.restart();
+}
+
+// The sequence ends here, whatever ended it: nothing of it is sent any more,
+// and a block that could not be sent is not sent later either.
+void EquipmentLink::FinishParameterSend(int outcome)
+{
+    sendPending = false;
+    sendOutcome = outcome;
+    sendConfigAsap = false;
+    setupWantsToSend = false;
+    if (isWriteSequence(queryStatus))
+        queryStatus = Measures;
+    if (outcome == parameterblock::NoAnswer || outcome == parameterblock::ModbusError)
+        ReportToSetup(parameterblock::Error);
+    emit parameterSendFinished(outcome);
 }
 
 void EquipmentLink::TheSlowTimer()
@@ -465,6 +515,10 @@ void EquipmentLink::incomingdata()
     if (modbusframes::isExceptionReply(rec.receiveBuffer())) {
         qCDebug(lcLink, "MODBUS ERROR FROM %s", qPrintable(addressText));
         WriteToLog("Error MODBUS TCP!");
+        // A board that refuses a step of the parameter write would be asked
+        // the same again at every tick: the send is given up instead.
+        if (sendPending && isWriteSequence(state))
+            FinishParameterSend(parameterblock::ModbusError);
         emit replyReceived(state, received, false);
         return;
     }
@@ -555,13 +609,18 @@ void EquipmentLink::HandleReply(QueryState state)
     }
     case ParametersWrite:
     case ParameterWriteOne:
+        sendSilence.restart();
         if (commandsOpen)
             emit writeAcknowledged();
+        break;
+    case CommandApply:
+        sendSilence.restart();
         break;
     case CommandResult:
         lastResult = registerblocks::resultCodeFromWord(rec.storeCommandResult());
         if (lastResult >= 0)
             ReportToSetup(lastResult);
+        FinishParameterSend(lastResult >= 0 ? lastResult : int(parameterblock::UnknownResult));
         break;
     case TpxBlockA:
         rec.storeTpxA();
@@ -602,7 +661,7 @@ void EquipmentLink::HandleReply(QueryState state)
             queryStatus = ParametersRead;
     }
     missed = 0;
-    if (commandsOpen && setupWantsToSend) {
+    if (commandsOpen && setupWantsToSend && versionKnown) {
         setupWantsToSend = false;
         StartParameterWrite();
     }
@@ -619,15 +678,25 @@ void EquipmentLink::setMeasuresWindowOpen(bool open)
 
 void EquipmentLink::SetPwConfig(const unsigned short* block)
 {
-    const int words =
-        flags.longParameters ? registerblocks::ParameterWords : registerblocks::ParameterWords - 1;
-    std::memcpy(rec.parameterWrite, block, sizeof(unsigned short) * static_cast<size_t>(words));
+    // Kept whole: how many words go out, and the Zeta's eighth, are decided
+    // when the write starts, once the board's version is known.
+    std::memcpy(pendingBlock, block, sizeof pendingBlock);
+}
+
+void EquipmentLink::setSendConfigAsSoonAsPossible(bool on)
+{
+    sendConfigAsap = on;
+    if (on)
+        ArmParameterSend();
+    else if (sendPending && !isWriteSequence(queryStatus) && !setupWantsToSend)
+        sendPending = false; // withdrawn before it started
 }
 
 void EquipmentLink::requestParameterSend(const unsigned short* wireBlock)
 {
     SetPwConfig(wireBlock);
     setupWantsToSend = true;
+    ArmParameterSend();
 }
 
 // --- Decoded values ---
@@ -636,6 +705,7 @@ void EquipmentLink::StoreVersion(short v)
 {
     flags.applyVersion(v);
     firmware = v;
+    versionKnown = true;
     firmwareText = registerblocks::versionText(v);
     emit versionRead();
 }

@@ -14,6 +14,7 @@
 
 #include <QAbstractSocket>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -66,6 +67,8 @@ public:
     void DestroySocket();
     void WriteToSocket(const unsigned char* data, int size);
     void TryReconnect();
+    // Drops a working connection and connects again (a new port is taken).
+    void ForceReconnect();
     void RestartConnectionTimer();
     void SetTheInvAsUnreachable();
     bool isConnected() const { return connectedFlag; }
@@ -95,9 +98,14 @@ public:
     int SyncWanted();
 
     // --- Parameters and commands (the parameters dialog) ---
-    // Parameter write block, eight words in wire order (seven below 1.5.0).
+    // Parameter write block, eight words in wire order. The write starts
+    // once the board's version has been read, with eight registers from
+    // 1.5.0 on, else seven (one by one on the legacy protocol); a Zeta board
+    // from 1.5.0 on gets 0xFFFF as its eighth word.
     void SetPwConfig(const unsigned short* wireBlock);
-    void setSendConfigAsSoonAsPossible(bool on) { sendConfigAsap = on; }
+    // Starts the write sequence at the next tick; a send is then pending
+    // until it ends (see parameterSendFinished).
+    void setSendConfigAsSoonAsPossible(bool on);
     bool sendConfigAsSoonAsPossible() const { return sendConfigAsap; }
     // While the parameters dialog is open the parameters are read after
     // every measures, status, house load or alarm reply, and the dialog is
@@ -109,6 +117,13 @@ public:
     void requestParameterSend(const unsigned short* wireBlock);
     // Status code of the last command result read (register 116), -1 when none.
     int lastCommandResult() const { return lastResult; }
+    // A write sequence asked for has not ended yet. It ends with the result
+    // register read, or is given up: silence (10 ticks without a reply, or
+    // 10 s without a reply while the send is pending), a disconnection, an
+    // exception reply to one of its steps, or the equipment excluded.
+    bool parameterSendPending() const { return sendPending; }
+    // How the last sequence ended: a status code, or a parameterblock::Outcome.
+    int lastSendOutcome() const { return sendOutcome; }
 
     // --- The measures window's feed ---
     // Open: after every measures, status, alarm or house load reply the link
@@ -211,6 +226,9 @@ signals:
     void parametersRead(const QVector<quint16>& hostWords);
     void writeAcknowledged();
     void commandStatus(int code);
+    // A write sequence ended (see parameterSendPending): a status code of the
+    // result table or a parameterblock::Outcome.
+    void parameterSendFinished(int outcome);
     // The FTP jobs: a log synchronisation is due (on connecting and every 5
     // minutes), or the running job must close (silence, errors, unreachable);
     // line: the caller's source line, for traces.
@@ -229,6 +247,8 @@ private:
     void WrongLength(int received, int expected);
     void StartParameterWrite();
     void ReportToSetup(int code);
+    void ArmParameterSend();
+    void FinishParameterSend(int outcome);
     void ShowSilence();
     void DropReconnectTimer();
     void WriteToLog(const QString& message);
@@ -277,6 +297,11 @@ private:
     bool commandsOpen = false;
     bool setupWantsToSend = false;
     int lastResult = -1;
+    bool sendPending = false;
+    bool versionKnown = false; // read since the link last (re)connected
+    unsigned short pendingBlock[registerblocks::ParameterWords] = {};
+    int sendOutcome = -1;
+    QElapsedTimer sendSilence; // since the send was asked for or its last reply
 
     // Measures window feed.
     bool measuresWindowOpen = false;

@@ -2,6 +2,7 @@
 #include "invbutton.h"
 
 #include "fittedtext.h"
+#include "dialogcommparams.h"
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
@@ -84,6 +85,9 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
+    pollEventsTimer = new QTimer(this);
+    connect(pollEventsTimer, &QTimer::timeout, this, &InvButton::PollEvents);
+    pollEventsTimer->start(150);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
@@ -117,8 +121,13 @@ void InvButton::ConnectLink()
     connect(link, &EquipmentLink::madeUnreachable, this, [this] {
         SetEnabledButtons(false);
         DashValues(false);
+        if (commWindow && commWindow->getTheCommandsOpen())
+            DeleteCommWindow();
     });
-    connect(link, &EquipmentLink::fellSilent, this, [this] { DashValues(true); });
+    connect(link, &EquipmentLink::fellSilent, this, [this] {
+        DashValues(true);
+        DeleteCommWindow();
+    });
     connect(link, &EquipmentLink::valuesRefreshDue, this, &InvButton::UpdateValues);
     connect(link, &EquipmentLink::identityRead, this, [this] {
         if (!link->isZeta())
@@ -303,6 +312,8 @@ void InvButton::setTheStatus(const QString& text)
         return;
     setFittedText(statusLabel, text);
     statusLabel->show();
+    if (commWindow)
+        commWindow->setTheStatus(text);
 }
 
 void InvButton::UpdateValues()

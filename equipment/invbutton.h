@@ -28,6 +28,7 @@ class QPushButton;
 class QTimer;
 class TalvoObject;
 class DialogFault;
+class DialogCommParams;
 
 class InvButton : public QGroupBox
 {
@@ -84,10 +85,14 @@ public:
     void setTheFtpPort(int port);
     bool theInvWantsToChangeTcpPort();
     bool theInvWantsToChangeFtpPort();
-    void ForceReconnect() { link->TryReconnect(); }
+    void ForceReconnect() { link->ForceReconnect(); }
     void SetPwConfig(unsigned short* block) { link->SetPwConfig(block); }
     void setTheSendConfigAsSoonAsPossible(bool on) { link->setSendConfigAsSoonAsPossible(on); }
     bool getTheSendConfigAsSoonAsPossible() const { return link->sendConfigAsSoonAsPossible(); }
+    // The parameter write sequence asked for has not ended yet; how the last
+    // one ended (a status code or a parameterblock::Outcome).
+    bool getTheParameterSendPending() const { return link->parameterSendPending(); }
+    int getTheLastSendOutcome() const { return link->lastSendOutcome(); }
     int SyncWanted() { return link->SyncWanted(); }
     void WriteToSocket(unsigned char* data, int size) { link->WriteToSocket(data, size); }
     void OpenSocket() { link->OpenSocket(); }
@@ -170,6 +175,8 @@ public:
     void SetDeletable(bool on);
     bool getTheInvIsBeingDeleted() const { return beingDeleted; }
     int GetFsForSB() const { return 0; }
+    // The communication window, while it exists.
+    DialogCommParams* getTheCommWindow() const;
 
 signals:
     // The measures window's feed, from the link.
@@ -192,6 +199,11 @@ public slots:
     void OneSecondActivity();
     void DeleteButton();
     void ExcludeButton();
+    // The communication window: opened by a click on the icon, served every
+    // 150 ms, closed before plant-wide commands.
+    void InvClicked();
+    void PollEvents();
+    void CloseCommandWindow();
 
 private:
     void BuildWidgets();
@@ -207,6 +219,8 @@ private:
     void ShowTitle(const QString& text);
     void ShowFault(const QString& code);
     void BuildStorage();
+    void ConnectCommWindow();
+    void DeleteCommWindow();
 
     EquipmentLink* link = nullptr;
     EquipmentSettings settings;
@@ -263,4 +277,6 @@ private:
     QVector<QLabel*> sbLabels;
 
     QPointer<DialogFault> faultWindow;
+    QPointer<DialogCommParams> commWindow;
+    QTimer* pollEventsTimer = nullptr;
 };

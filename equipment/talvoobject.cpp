@@ -9,6 +9,8 @@ TalvoObject::TalvoObject(InvButton* owner) : QLabel(owner), tile(owner)
 
 void TalvoObject::mousePressEvent(QMouseEvent*)
 {
-    if (tile->getTheEnabledButtonsFlag())
-        emit clicked();
+    if (!tile->getTheEnabledButtonsFlag())
+        return;
+    tile->InvClicked();
+    emit clicked();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The tile's clickable icon: a label with the pointing-hand cursor that
-// reports a click while the tile's buttons are enabled.
+// The tile's clickable icon: a label with the pointing-hand cursor; a click
+// while the tile's buttons are enabled opens the tile's communication window.
 
 #include <QLabel>
 

@@ -103,7 +103,8 @@ void BoardModel::buildStatic()
     for (int i = 0; i < 8; ++i)
         regs[kParameters + i] = 0xFFFF;
     regs[kResult] = 0;
-    regs[kStatus + 2] = quint16(1 << 6 | (cfg.selfConsumption ? 1 << 8 : 0) | cfg.statusExtra);
+    regs[kStatus + 2] =
+        quint16((cfg.acceptsCommands ? 1 << 6 : 0) | (cfg.selfConsumption ? 1 << 8 : 0) | cfg.statusExtra);
     for (int i = 0; i < cfg.alarms.size() && i < 10; ++i)
         regs[kAlarms + i] = cfg.alarms.at(i);
     regs[kMeasures + 24] = quint16(cfg.state);

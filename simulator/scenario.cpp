@@ -194,6 +194,7 @@ bool scenarioFromJson(const QJsonObject& root, Scenario* out, QString* error)
         b.configPort = quint16(o.value("configPort").toInt(34043));
         b.historyDays = o.value("historyDays").toInt(3);
         b.resultWord = quint16(o.value("resultWord").toString("0x0F32").toUInt(nullptr, 0));
+        b.acceptsCommands = o.value("commands").toBool(true);
         b.state = o.value("state").toInt(1);
         for (const QJsonValue& a : o.value("alarms").toArray())
             if (b.alarms.size() < 10)
@@ -240,6 +241,7 @@ QJsonObject scenarioToJson(const Scenario& s)
         o["configPort"] = b.configPort;
         o["historyDays"] = b.historyDays;
         o["resultWord"] = QString("0x%1").arg(b.resultWord, 4, 16, QChar('0')).toUpper().replace("0X", "0x");
+        o["commands"] = b.acceptsCommands;
         o["state"] = b.state;
         QJsonArray alarms, bits;
         for (quint16 a : b.alarms)

@@ -66,6 +66,7 @@ struct BoardConfig
     quint16 configPort = 34043;
     int historyDays = 3; // past days of daily logs beside today's
     quint16 resultWord = 0x0F32;
+    bool acceptsCommands = true;      // status register 8 bit 6
     int state = 1;                    // equipment state word (1 running, 3/5 alarm)
     QVector<quint16> alarms;          // alarm words from register 1000, as many as given
     quint16 statusExtra = 0;          // further bits of status register 8 (7 remote viewer, 9 meter silent)

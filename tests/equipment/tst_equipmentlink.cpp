@@ -2,6 +2,7 @@
 // cycle is driven tick by tick: the poll timer is stopped, SendQuery() called
 // and the reply awaited.
 #include "equipmentlink.h"
+#include "parameterblock.h"
 #include "plantsimprocess.h"
 #include "testsupport.h"
 
@@ -98,7 +99,8 @@ private slots:
                                {"resultWord", "0x0F32"}};
         };
         boards << board("inv", "inverter", 150) << board("leg", "inverter", 122)
-               << board("sb", "stringbox", 130) << board("tpx", "tpx", 150);
+               << board("sb", "stringbox", 130) << board("tpx", "tpx", 150) << board("zeta", "zeta", 150)
+               << board("mid", "inverter", 140);
         const QString scenario = writeScenario(dir, boards);
         sim = std::make_unique<PlantSimProcess>();
         QVERIFY(
@@ -303,6 +305,113 @@ private slots:
         QVERIFY(written.filter("reg=14").last().endsWith(writes.size() == 3
                                                              ? "values=3,80,150,65535,65535,65535,65535,120"
                                                              : "values=65535")); // word 6 of the block
+    }
+
+    // A send asked for before the board's version is known waits for it:
+    // the version decides how many registers go out, and how.
+    void writeWaitsForTheVersion_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<QString>("firstWrite");
+        QTest::addColumn<int>("steps"); // requests of the sequence
+        QTest::newRow("1.5.0") << "inv" << false
+                               << "fc=16 reg=140 count=8 values=3,80,150,65535,65535,65535,65535,120" << 3;
+        QTest::newRow("1.4.0") << "mid" << false
+                               << "fc=16 reg=140 count=7 values=3,80,150,65535,65535,65535,65535" << 3;
+        QTest::newRow("zeta 1.5.0, the eighth not set")
+            << "zeta" << true << "fc=16 reg=140 count=8 values=3,80,150,65535,65535,65535,65535,65535" << 3;
+        QTest::newRow("1.2.2") << "leg" << false << "fc=6 reg=140 count=1 values=3" << 9;
+    }
+    void writeWaitsForTheVersion()
+    {
+        QFETCH(QString, board);
+        QFETCH(QString, firstWrite);
+        QFETCH(int, steps);
+        QVERIFY(sim->command(QString("set %1 result 0x0F32").arg(board)));
+        auto link = makeLink(board);
+        QFETCH(bool, zeta);
+        link->setZeta(zeta);
+        QVERIFY(connectLink(*link, board));
+        QSignalSpy finished(link.get(), &EquipmentLink::parameterSendFinished);
+        const quint16 host[8] = {0x0003, 80, 150, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 120};
+        unsigned short wire[8];
+        qToBigEndian<quint16>(host, 8, wire);
+        link->SetPwConfig(wire);
+        link->setSendConfigAsSoonAsPossible(true);
+        QVERIFY(link->parameterSendPending());
+        QVERIFY(ticks(*link, 2 + steps)); // identity, version, then the sequence
+        QVERIFY(sim->barrier());
+        const QStringList sent = sim->requests(board);
+        QCOMPARE(sent.mid(0, 2), reads({{79, 32}, {128, 1}}));
+        QCOMPARE(sent.value(2 + steps - 1), QString("fc=3 reg=116 count=1"));
+        QCOMPARE(sim->linesStartingWith(QString("REQ %1 fc=").arg(board)).filter(" reg=140 ").last(),
+                 QString("REQ %1 %2").arg(board, firstWrite));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), 2);
+        QVERIFY(!link->parameterSendPending());
+        QCOMPARE(link->lastSendOutcome(), 2);
+    }
+
+    // A send that cannot end is given up, and its block is not written later.
+    void sendGivenUp_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("excluded");
+        QTest::addColumn<int>("stepsFirst"); // steps of the sequence answered before the fault
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("applies"); // apply commands that reached the board
+        QTest::newRow("exception to the write")
+            << "exception-full" << false << 0 << int(parameterblock::ModbusError) << 0;
+        QTest::newRow("exception to the result")
+            << "exception-full" << false << 2 << int(parameterblock::ModbusError) << 1;
+        QTest::newRow("silent board") << "silent" << false << 1 << int(parameterblock::NoAnswer) << 0;
+        QTest::newRow("connection dropped") << "drop" << false << 0 << int(parameterblock::NoAnswer) << 0;
+        QTest::newRow("excluded") << "" << true << 0 << int(parameterblock::NoAnswer) << 0;
+    }
+    void sendGivenUp()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, excluded);
+        QFETCH(int, stepsFirst);
+        auto link = connectLink("inv");
+        QVERIFY(link);
+        QVERIFY(ticks(*link, 2)); // the version is known
+        QSignalSpy finished(link.get(), &EquipmentLink::parameterSendFinished);
+        const int writesBefore = sim->linesStartingWith("REQ inv fc=16 reg=140 ").size();
+        const int appliesBefore = sim->linesStartingWith("APPLY inv ").size();
+        unsigned short wire[8] = {0x0100, 0x3200, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        link->SetPwConfig(wire);
+        link->setSendConfigAsSoonAsPossible(true);
+        link->setExcluded(excluded);
+        QVERIFY(ticks(*link, stepsFirst));
+        if (!fault.isEmpty())
+            QVERIFY(sim->command("fault inv " + fault + " on"));
+        if (fault == "silent") {
+            for (int i = 0; i < 10; ++i) // silence is counted in ticks
+                link->SendQuery();
+        } else {
+            link->SendQuery();
+        }
+        QTRY_COMPARE(finished.size(), 1);
+        QTEST(finished.at(0).at(0).toInt(), "outcome");
+        QVERIFY(!link->parameterSendPending());
+        QVERIFY(!link->sendConfigAsSoonAsPossible());
+        const QueryState after = link->queryState();
+        QVERIFY(after != ParametersWrite && after != CommandApply && after != CommandResult);
+
+        // Back to normal, the block is not written again.
+        if (!fault.isEmpty())
+            QVERIFY(sim->command("fault inv " + fault + " off"));
+        link->setExcluded(false);
+        QTRY_VERIFY_WITH_TIMEOUT(link->isConnected(), 10000);
+        QVERIFY(ticksUntilHandled(*link));
+        QVERIFY(ticks(*link, 3));
+        QVERIFY(sim->barrier());
+        QCOMPARE(sim->linesStartingWith("REQ inv fc=16 reg=140 ").size() - writesBefore,
+                 stepsFirst > 0 || fault == "exception-full" ? 1 : 0);
+        QTEST(int(sim->linesStartingWith("APPLY inv ").size()) - appliesBefore, "applies");
+        QCOMPARE(finished.size(), 1);
     }
 
     // While the parameters dialog is open the link reads the parameters

@@ -1,0 +1,278 @@
+// The communication window on its own: what each kind of equipment is
+// offered, the log-copy buttons and their flags, the port fields, the
+// parameters dialog it opens and closes, and its close requests.
+#include "dialogcommparams.h"
+#include "dialogsetup.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QPushButton* button(DialogCommParams& w, const char* name)
+{
+    QPushButton* b = w.findChild<QPushButton*>(name);
+    if (!b)
+        qFatal("no button %s", name);
+    return b;
+}
+void click(DialogCommParams& w, const char* name)
+{
+    QTest::mouseClick(button(w, name), Qt::LeftButton);
+}
+// The buttons shown, among those that depend on the kind.
+QStringList shownButtons(DialogCommParams& w)
+{
+    QStringList shown;
+    for (const char* name :
+         {"CommandsButton", "SyncButton", "SyncFtpButton", "HisRamButton", "FtpCloseButton"})
+        if (button(w, name)->isVisible())
+            shown << name;
+    if (w.findChild<QLabel*>("theSnapshot")->isVisible())
+        shown << "theSnapshot";
+    return shown;
+}
+QString labelText(DialogSetup* d, const char* name)
+{
+    return d->findChild<QLabel*>(name)->text();
+}
+} // namespace
+
+class TestDialogCommParams : public QObject
+{
+    Q_OBJECT
+private slots:
+    void kinds_data()
+    {
+        QTest::addColumn<bool>("stringBox");
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("syncTip");
+        QTest::newRow("inverter") << false << false
+                                  << QStringList{"CommandsButton", "SyncButton", "SyncFtpButton",
+                                                 "HisRamButton", "theSnapshot"}
+                                  << "Force log syncing";
+        QTest::newRow("zeta") << false << true
+                              << QStringList{"CommandsButton", "SyncButton", "SyncFtpButton", "theSnapshot"}
+                              << "Synchro Date and Time";
+        QTest::newRow("string box") << true << false << QStringList{"HisRamButton"}
+                                    << "Synchro Date and Time";
+    }
+    void kinds()
+    {
+        QFETCH(bool, stringBox);
+        QFETCH(bool, zeta);
+        DialogCommParams w(nullptr, stringBox);
+        w.setTheIsZeta(zeta);
+        w.show();
+        QTEST(shownButtons(w), "shown");
+        QTEST(button(w, "SyncButton")->toolTip(), "syncTip");
+        QCOMPARE(button(w, "SyncFtpButton")->toolTip(), QString("Synchro Log Files"));
+        QCOMPARE(button(w, "HisRamButton")->toolTip(), QString("Get History Files from Sysboard"));
+        QCOMPARE(button(w, "FtpCloseButton")->toolTip(), QString("Stop download"));
+    }
+
+    // A copy asked for offers Stop and no second copy until it has ended.
+    void logCopyButtons_data()
+    {
+        QTest::addColumn<QString>("copyButton");
+        QTest::newRow("log files") << "SyncFtpButton";
+        QTest::newRow("history files") << "HisRamButton";
+    }
+    void logCopyButtons()
+    {
+        QFETCH(QString, copyButton);
+        DialogCommParams w;
+        w.show();
+        click(w, qPrintable(copyButton));
+        QVERIFY(button(w, "FtpCloseButton")->isVisible());
+        QVERIFY(!button(w, "SyncFtpButton")->isEnabled());
+        QVERIFY(!button(w, "HisRamButton")->isEnabled());
+        const bool logs = copyButton == "SyncFtpButton";
+        QCOMPARE(w.getTheSyncFtpRequested(), logs);
+        QCOMPARE(w.getTheHisRamRequested(), !logs);
+        // The tile takes the request up.
+        w.clearTheSyncFtpRequested();
+        w.clearTheHisRamRequested();
+        (logs ? w.setTheSyncFtpBusy(true) : w.setTheHisRamBusy(true));
+        QVERIFY(!w.getTheSyncFtpRequested() && !w.getTheHisRamRequested());
+        QVERIFY(!w.getTheStopRequested());
+        click(w, "FtpCloseButton");
+        QVERIFY(w.getTheStopRequested());
+        w.clearTheStopRequested();
+        w.setTheStopped(true);
+        w.SyncEnded();
+        QVERIFY(!w.getTheStopRequested());
+        QVERIFY(w.getTheStopped());
+        QVERIFY(!button(w, "FtpCloseButton")->isVisible());
+        QVERIFY(button(w, "SyncFtpButton")->isEnabled());
+        QVERIFY(button(w, "HisRamButton")->isEnabled());
+        QVERIFY(!w.getTheSyncRequested()); // the clock is another request
+        click(w, "SyncButton");
+        QVERIFY(w.getTheSyncRequested());
+        w.clearTheSyncRequested();
+        QVERIFY(!w.getTheSyncRequested());
+    }
+
+    // Apply with two ports hands them on and asks to be closed; an empty
+    // field just closes; anything else is refused with the window open.
+    void ports_data()
+    {
+        QTest::addColumn<QString>("modbus");
+        QTest::addColumn<QString>("ftp");
+        QTest::addColumn<int>("tcpPort"); // 0: no port handed on
+        QTest::addColumn<int>("ftpPort");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("both valid") << "1502"
+                                    << "2121" << 1502 << 2121 << true << "Ready.";
+        QTest::newRow("the extremes") << "65535"
+                                      << "1" << 65535 << 1 << true << "Ready.";
+        QTest::newRow("modbus empty") << ""
+                                      << "2121" << 0 << 0 << true << "Ready.";
+        QTest::newRow("ftp blank") << "1502"
+                                   << "  " << 0 << 0 << true << "Ready.";
+        QTest::newRow("modbus 0") << "0"
+                                  << "21" << 0 << 0 << false
+                                  << "Modbus port must be a number from 1 to 65535.";
+        QTest::newRow("ftp too high")
+            << "502"
+            << "70000" << 0 << 0 << false << "Ftp port must be a number from 1 to 65535.";
+        QTest::newRow("modbus letters")
+            << "502a"
+            << "21" << 0 << 0 << false << "Modbus port must be a number from 1 to 65535.";
+        QTest::newRow("ftp negative")
+            << "502"
+            << "-21" << 0 << 0 << false << "Ftp port must be a number from 1 to 65535.";
+    }
+    void ports()
+    {
+        QFETCH(QString, modbus);
+        QFETCH(QString, ftp);
+        QFETCH(int, tcpPort);
+        QFETCH(bool, closes);
+        DialogCommParams w;
+        w.setTheTcpPort(502);
+        w.setTheFtpPort(21);
+        QCOMPARE(w.findChild<QLineEdit*>("ModbusPortValue")->text(), QString("502"));
+        QCOMPARE(w.findChild<QLineEdit*>("FtpPortValue")->text(), QString("21"));
+        w.setTheStatus("Ready.");
+        w.show();
+        QSignalSpy chosen(&w, &DialogCommParams::PortsChosen);
+        w.findChild<QLineEdit*>("ModbusPortValue")->setText(modbus);
+        w.findChild<QLineEdit*>("FtpPortValue")->setText(ftp);
+        click(w, "pushButtonApply");
+        QCOMPARE(chosen.size(), tcpPort ? 1 : 0);
+        if (tcpPort) {
+            QCOMPARE(chosen.at(0).at(0).toInt(), tcpPort);
+            QTEST(chosen.at(0).at(1).toInt(), "ftpPort");
+        }
+        QCOMPARE(w.getTheCloseRequested(), closes);
+        QCOMPARE(w.isVisible(), !closes);
+        QTEST(w.getTheStatus(), "status");
+    }
+
+    // The commands button opens the parameters dialog, which the window
+    // deletes once its close button has been pressed.
+    void parametersDialog_data()
+    {
+        QTest::addColumn<bool>("legacy");
+        QTest::addColumn<bool>("commandsDisabled");
+        QTest::addColumn<QString>("comm");
+        QTest::addColumn<bool>("applyEnabled");
+        QTest::newRow("accepts commands") << false << false << "Commands" << true;
+        QTest::newRow("refuses commands") << false << true << "Commands (disabled)" << false;
+        QTest::newRow("legacy, status unknown") << true << true << "Commands" << true;
+    }
+    void parametersDialog()
+    {
+        QFETCH(bool, legacy);
+        QFETCH(bool, commandsDisabled);
+        DialogCommParams w;
+        w.setTheName("Roof");
+        w.setTheAddress("127.0.0.1");
+        w.setTheLegacy(legacy);
+        w.setTheCommandsDisabled(commandsDisabled);
+        w.show();
+        QCOMPARE(w.windowTitle(), QString("Roof (127.0.0.1)"));
+        QVERIFY(!w.getTheCommandsOpen());
+        click(w, "CommandsButton");
+        DialogSetup* setup = w.getTheSetup();
+        QVERIFY(setup && setup->isVisible());
+        QVERIFY(w.getTheCommandsOpen());
+        QVERIFY(!button(w, "CommandsButton")->isEnabled());
+        QCOMPARE(setup->windowTitle(), QString("Roof (127.0.0.1)"));
+        QCOMPARE(labelText(setup, "CommandsTitle"), QString("Roof (127.0.0.1)"));
+        QTEST(labelText(setup, "label_COMM"), "comm");
+        QTEST(setup->findChild<QPushButton*>("pushButtonApply")->isEnabled(), "applyEnabled");
+
+        // The tile's view of the equipment changes: the poll follows it.
+        w.setTheCommandsDisabled(!commandsDisabled);
+        QTRY_COMPARE(labelText(setup, "label_COMM"),
+                     QString(!legacy && !commandsDisabled ? "Commands (disabled)" : "Commands"));
+
+        // What the link reports reaches the parameters dialog.
+        setup->findChild<QPushButton*>("pushButtonApply")->setEnabled(true);
+        QTest::mouseClick(setup->findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        QVERIFY(w.getTheSendRequested());
+        unsigned short b[8];
+        w.CopyTheBlock(b);
+        QCOMPARE(int(b[0]), 0);
+        w.setTheStatusCode(0);
+        QCOMPARE(setup->getTheStatusText(), QString("Verifying..."));
+        w.WriteAcknowledged();
+        QVERIFY(!w.getTheSendRequested());
+        const unsigned short read[8] = {1, 60, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        w.setTheInvParameters(read);
+        QCOMPARE(labelText(setup, "PowerFromInv"), QString("60%"));
+
+        QPointer<DialogSetup> gone = setup;
+        QTest::mouseClick(setup->findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
+        QTRY_VERIFY(!gone);
+        QVERIFY(!w.getTheCommandsOpen());
+        QVERIFY(button(w, "CommandsButton")->isEnabled());
+        QVERIFY(!w.getTheSendRequested());
+        w.setTheStatusCode(2); // nothing to tell any more
+    }
+
+    // The close button and Escape ask the tile to close the window.
+    void closeRequests_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("close button") << false;
+        QTest::newRow("escape") << true;
+    }
+    void closeRequests()
+    {
+        QFETCH(bool, escape);
+        DialogCommParams w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (escape)
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else
+            click(w, "pushButtonClose");
+        QVERIFY(w.getTheCloseRequested());
+        QVERIFY(!w.isVisible());
+    }
+
+    void screenshot()
+    {
+        DialogCommParams w;
+        w.setTheName("Roof");
+        w.setTheAddress("127.0.0.1");
+        w.setTheTcpPort(502);
+        w.setTheFtpPort(21);
+        w.setTheSnapshotPath(testsupport::sourceDir() + "/resources/Logo.png");
+        w.setTheStatus("Ready.");
+        w.show();
+        click(w, "SyncFtpButton");
+        testsupport::saveGrab(&w, "communication-window");
+    }
+};
+
+QTEST_MAIN(TestDialogCommParams)
+#include "tst_dialogcommparams.moc"

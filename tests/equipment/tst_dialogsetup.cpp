@@ -1,0 +1,229 @@
+// The parameters dialog as the operator uses it: the Apply button's rules,
+// the exclusive reactive power and cos(phi) boxes, the block Apply builds,
+// the read-back labels, the status texts, Escape and the close button.
+#include "dialogsetup.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+template <typename T> T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(name);
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+QString label(DialogSetup& d, const char* name)
+{
+    return child<QLabel>(d, name)->text();
+}
+// Checks a box the way a click does (the slot runs with the new state).
+void check(DialogSetup& d, const char* box, bool on = true)
+{
+    QCheckBox* b = child<QCheckBox>(d, box);
+    if (b->isChecked() != on)
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+void type(DialogSetup& d, const char* field, const QString& text)
+{
+    QLineEdit* e = child<QLineEdit>(d, field);
+    e->clear();
+    QTest::keyClicks(e, text);
+}
+QVector<int> block(const DialogSetup& d)
+{
+    unsigned short b[8];
+    d.CopyTheBlock(b);
+    return QVector<int>(b, b + 8);
+}
+} // namespace
+
+class TestDialogSetup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { qRegisterMetaType<QVector<int>>(); }
+
+    // The cos(phi) rule and the commands flag decide the Apply button.
+    void applyButton_data()
+    {
+        QTest::addColumn<bool>("plantMode");
+        QTest::addColumn<bool>("commandsEnabled");
+        QTest::addColumn<bool>("cosPhiBox");
+        QTest::addColumn<double>("cosPhi");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("cos(phi) 0.5") << false << true << true << 0.5 << false << false;
+        QTest::newRow("cos(phi) 0.5, plant") << true << true << true << 0.5 << false << true;
+        QTest::newRow("cos(phi) -0.8") << false << true << true << -0.8 << true << true;
+        QTest::newRow("cos(phi) 0.5, box unchecked") << false << true << false << 0.5 << true << true;
+        QTest::newRow("commands disabled") << false << false << false << 1.0 << true << false;
+        QTest::newRow("commands disabled, plant") << true << false << false << 1.0 << true << true;
+    }
+    void applyButton()
+    {
+        QFETCH(bool, plantMode);
+        QFETCH(bool, commandsEnabled);
+        QFETCH(bool, cosPhiBox);
+        QFETCH(double, cosPhi);
+        DialogSetup d;
+        d.setThePlantMode(plantMode);
+        d.setTheCommandsEnabled(commandsEnabled);
+        d.show();
+        check(d, "checkBoxCP", cosPhiBox);
+        child<QDoubleSpinBox>(d, "CosphiSB")->setValue(cosPhi);
+        QPushButton* apply = child<QPushButton>(d, "pushButtonApply");
+        QTEST(apply->isVisible(), "visible");
+        QTEST(apply->isEnabled(), "enabled");
+        QCOMPARE(label(d, "label_WHAT"), QString(plantMode ? "Plant" : "Inverter"));
+    }
+
+    // Reactive power and cos(phi) cannot both be set.
+    void reactiveAndCosPhiExcludeEachOther()
+    {
+        DialogSetup d;
+        d.show();
+        auto* q = child<QCheckBox>(d, "checkBoxQ");
+        auto* cp = child<QCheckBox>(d, "checkBoxCP");
+        check(d, "checkBoxQ");
+        QVERIFY(q->isChecked());
+        check(d, "checkBoxCP");
+        QVERIFY(cp->isChecked());
+        QVERIFY(!q->isChecked());
+        check(d, "checkBoxQ");
+        QVERIFY(!cp->isChecked());
+        check(d, "checkBoxP");
+        QVERIFY(q->isChecked() && child<QCheckBox>(d, "checkBoxP")->isChecked());
+    }
+
+    // Apply encodes what the form shows, asks for a send and reads "Sending...".
+    void applyBuildsTheBlock_data()
+    {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("fields"); // "field=text" typed before Apply
+        QTest::addColumn<double>("cosPhi");
+        QTest::addColumn<QVector<int>>("block");
+        const int x = 0xFFFF;
+        QTest::newRow("cos(phi) 0.95 only") << QStringList{"checkBoxCP"} << QStringList{} << 0.95
+                                            << QVector<int>{0x0004, x, x, 195, x, x, x, x};
+        QTest::newRow("nothing checked")
+            << QStringList{} << QStringList{} << 1.0 << QVector<int>{0, x, x, x, x, x, x, x};
+        QTest::newRow("reactive -100, battery 100")
+            << QStringList{"checkBoxQ", "checkBoxBP"} << QStringList{"ReactivePower=-100", "BatteryPower=100"}
+            << 1.0 << QVector<int>{0x0042, x, 0, x, x, x, x, 200};
+        QTest::newRow("power emptied, command on, ramp 120")
+            << QStringList{"checkBoxP", "checkBoxC", "checkBoxGradUp"}
+            << QStringList{"Power=", "Command=2", "GradUp=120"} << 1.0
+            << QVector<int>{0x0019, 0, x, x, 2, 120, x, x};
+        // The validators refuse signs, letters and more digits than the range
+        // has; a number above the range can be typed and is held to it.
+        QTest::newRow("power typed -1x50") << QStringList{"checkBoxP"} << QStringList{"Power=-1x50"} << 1.0
+                                           << QVector<int>{0x0001, 100, x, x, x, x, x, x};
+        QTest::newRow("command typed 3, ramp typed 2510")
+            << QStringList{"checkBoxC", "checkBoxGradUp"} << QStringList{"Command=3", "GradUp=2510"} << 1.0
+            << QVector<int>{0x0018, x, x, x, 2, 250, x, x};
+    }
+    void applyBuildsTheBlock()
+    {
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, fields);
+        QFETCH(double, cosPhi);
+        DialogSetup d;
+        d.show();
+        for (const QString& b : boxes)
+            check(d, qPrintable(b));
+        child<QDoubleSpinBox>(d, "CosphiSB")->setValue(cosPhi);
+        for (const QString& f : fields)
+            type(d, qPrintable(f.section('=', 0, 0)), f.section('=', 1));
+        QVERIFY(!d.getTheSendRequested());
+        QTest::mouseClick(child<QPushButton>(d, "pushButtonApply"), Qt::LeftButton);
+        QVERIFY(d.getTheSendRequested());
+        QTEST(block(d), "block");
+        QTRY_COMPARE(label(d, "Status"), QString("Sending..."));
+        d.WriteAcknowledged();
+        QVERIFY(!d.getTheSendRequested());
+    }
+
+    // Escape leaves the dialog open; the close button only asks the owner.
+    void closing()
+    {
+        DialogSetup d;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(d.isVisible());
+        QVERIFY(!d.getTheCloseRequested());
+        QTest::mouseClick(child<QPushButton>(d, "pushButtonClose"), Qt::LeftButton);
+        QVERIFY(d.getTheCloseRequested());
+        QVERIFY(d.isVisible());
+    }
+
+    // Blocks read from the equipment fill the read-back labels; the first
+    // one sets the power box from the mask.
+    void readBack()
+    {
+        DialogSetup d;
+        d.show();
+        QCOMPARE(label(d, "PowerFromInv"), QString("---"));
+        const unsigned short first[8] = {0x0005, 80, 0xFFFF, 170, 0xFFFF, 0xFFFF, 0xFFFF, 150};
+        d.setTheInvParameters(first);
+        QCOMPARE(label(d, "PowerFromInv"), QString("80%"));
+        QCOMPARE(label(d, "QFromInv"), QString("---"));
+        QCOMPARE(label(d, "CFromInv"), QString("0.7"));
+        QCOMPARE(label(d, "BPFromInv"), QString("---")); // word 7 is not shown
+        QVERIFY(child<QCheckBox>(d, "checkBoxP")->isChecked());
+        check(d, "checkBoxP", false);
+        const unsigned short next[8] = {0x0005, 0xFFFF, 40, 200, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        d.setTheInvParameters(next);
+        QVERIFY(!child<QCheckBox>(d, "checkBoxP")->isChecked()); // only the first block sets it
+        QCOMPARE(label(d, "PowerFromInv"), QString("---"));
+        QCOMPARE(label(d, "QFromInv"), QString("-60%"));
+        QCOMPARE(label(d, "CFromInv"), QString("1"));
+
+        DialogSetup fresh; // a board whose parameters were never written
+        const unsigned short never[8] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        fresh.setTheInvParameters(never);
+        QVERIFY(!child<QCheckBox>(fresh, "checkBoxP")->isChecked());
+    }
+
+    // The status label follows the code every half second; a summary text
+    // replaces it until the next code.
+    void statusTexts()
+    {
+        DialogSetup d;
+        d.show();
+        QCOMPARE(label(d, "Status"), QString("-----"));
+        QTRY_COMPARE(label(d, "Status"), QString("---"));
+        d.setTheStatus(0);
+        QTRY_COMPARE(label(d, "Status"), QString("Verifying..."));
+        d.setTheSummary("Command Ok. on 1 of 2 (1 no answer)");
+        QTRY_COMPARE(label(d, "Status"), QString("Command Ok. on 1 of 2 (1 no answer)"));
+        d.setTheStatus(4);
+        QTRY_COMPARE(label(d, "Status"), QString("Inverter is in local mode."));
+    }
+
+    void screenshot()
+    {
+        DialogSetup d;
+        d.setTheTitle("Roof (127.0.0.1)");
+        d.setTheCommText("Commands (disabled)");
+        d.setTheCommandsEnabled(false);
+        d.show();
+        check(d, "checkBoxCP");
+        check(d, "checkBoxP");
+        const unsigned short read[8] = {0x0005, 80, 0xFFFF, 195, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+        d.setTheInvParameters(read);
+        d.setTheStatus(2);
+        QTRY_COMPARE(label(d, "Status"), QString("Command Ok."));
+        testsupport::saveGrab(&d, "parameters-dialog");
+    }
+};
+
+QTEST_MAIN(TestDialogSetup)
+#include "tst_dialogsetup.moc"
