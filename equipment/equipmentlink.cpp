@@ -152,6 +152,7 @@ void EquipmentLink::OpenSocket()
     socket->connectToHost(addressText, static_cast<quint16>(tcpPort), QIODevice::ReadWrite,
                           QAbstractSocket::AnyIPProtocol);
     setStatus("Connecting...");
+    emit connecting();
 }
 
 void EquipmentLink::DestroySocket()
@@ -317,6 +318,7 @@ void EquipmentLink::SendState(QueryState state)
 
 void EquipmentLink::SendQuery()
 {
+    emit tickStarted();
     ++missed;
     if (dotsUp && ++dots >= 6)
         dotsUp = false;
@@ -535,6 +537,7 @@ void EquipmentLink::HandleReply(QueryState state)
         }
         vnc = (rec.statusWord() & registerblocks::StatusVncConnected) != 0;
         selfConsumptionMeter = (rec.statusWord() & registerblocks::StatusSelfConsumption) != 0;
+        emit statusWordsRead();
         break;
     }
     case AlarmWordsRead:

@@ -4,6 +4,7 @@
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
+#include "tpxsynopticview.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -12,10 +13,12 @@
 #include <QTimer>
 
 namespace {
+// The group box rules name the tile's own class: the equipment's windows are
+// the tile's children and keep the look of their own group boxes.
 const char* const TileStyle =
-    "QGroupBox { border: 1px solid gray; border-style: outset; border-radius: 8px;"
+    "InvButton { border: 1px solid gray; border-style: outset; border-radius: 8px;"
     " background-color: rgb(243, 243, 243); margin-top: 0px; }"
-    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center;"
+    " InvButton::title { subcontrol-origin: margin; subcontrol-position: top center;"
     " padding: 6 0px; background-color: transparent;"
     " font: 75 9pt \"DejaVu Sans\"; color: %1; }"
     " QProgressBar { border: 1px solid grey; border-radius: 5px; }"
@@ -80,6 +83,7 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
 
     link = new EquipmentLink(this);
     ConnectLink();
+    ConnectWindows();
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
@@ -136,10 +140,10 @@ void InvButton::ConnectLink()
             alternativeImageDone = true;
             SetIcon(TileTexts::iconForNominal(link->nominalPower(), true));
         }
+        if (!beingDeleted)
+            SetProbesIconAccordingly();
     });
     connect(link, &EquipmentLink::replyReceived, this, &InvButton::ReplyReceived);
-    connect(link, &EquipmentLink::identUpdated, this, &InvButton::IdentUpdated);
-    connect(link, &EquipmentLink::measuresUpdated, this, &InvButton::MeasuresUpdated);
     connect(link, &EquipmentLink::fault, this, &InvButton::ShowFault);
 }
 
@@ -249,6 +253,8 @@ void InvButton::Palesati()
         // another block.
         tpxViewBuilt = true;
         link->startCycleAt(querytable::TpxBlockA);
+        CreateObjectsForTPX();
+        ShowObjectsForTPX();
     }
     show();
 }
@@ -323,6 +329,7 @@ void InvButton::UpdateValues()
     if (!link->measuresAreValid()) {
         InvTemp->hide();
         Stamp->hide();
+        UpdateProbeValuesInDialog();
         return;
     }
     const double power = link->InstantPower();
@@ -348,6 +355,7 @@ void InvButton::UpdateValues()
     InvTemp->setText(TileTexts::temperatureText(measures[registerblocks::MeasTemperature]));
     InvTemp->show();
     Stamp->show();
+    UpdateProbeValuesInDialog();
 }
 
 void InvButton::DashValues(bool energyToo)
@@ -372,6 +380,8 @@ void InvButton::SetEnabledButtons(bool on)
     theButtonAlarms->setEnabled(on);
     theGraphsButton->setEnabled(on);
     thePowerBar->setEnabled(on);
+    if (tpxView)
+        tpxView->setMeasuresButtonEnabled(on);
 }
 
 void InvButton::SetDeletable(bool on)
@@ -428,8 +438,12 @@ void InvButton::OneSecondActivity()
         unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];
         link->CopyTpxA(a);
         link->CopyTpxC(c);
-        if ((a[3] & 0x8000) == 0)
+        if ((a[3] & 0x8000) == 0) {
             setTitle(TileTexts::tpxTitleText(addressText, name, c[8]));
+            RefreshTpxView(a, c);
+        }
+    } else if (link->isTpx() && !link->isConnected() && tpxView && !beingDeleted) {
+        tpxView->showDisconnected();
     }
     link->noteSeen();
 }
