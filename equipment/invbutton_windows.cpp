@@ -133,6 +133,7 @@ void InvButton::MeasuresClicked()
         connect(this, &InvButton::MeasuresUpdated, measuresWindow, &Measures::MeasuresUpdates);
         connect(measuresWindow, &Measures::ChildClosing, this, &InvButton::ChildClosing);
         link->setMeasuresWindowOpen(true);
+        FeedStatusWords(); // the house rows need them before the next status reply
     }
     SetUpMeasuresWindow();
     measuresWindow->show();
@@ -172,9 +173,7 @@ void InvButton::FeedIdentity()
 void InvButton::FeedMeasures()
 {
     emit MeasuresUpdated();
-    if (!measuresWindow)
-        return;
-    if (!measuresWindow->getTheFedFlag()) {
+    if (!measuresWindow || !measuresWindow->getTheFedFlag()) {
         ChildClosing();
         return;
     }
