@@ -43,8 +43,12 @@ void MainDialog::CreateObjects(const QString& plant)
         tile->SetInvInfo(plantlists::keyAddress(e.key), e.name, e.dnsName, e.version, e.port, e.ftpPort,
                          plant);
         tile->setTheStoragePath(StorageDir, __LINE__);
-        if (e.key == ProbeIp)
+        if (e.key == ProbeIp) {
+            // Restored, not chosen: the plant's choice is already stored, and a
+            // choice made on another tile must not be overwritten by it.
             tile->setTheChosenProbe(ProbeProbe);
+            tile->setTheObjectWantsToChangeChosenProbe(false);
+        }
     }
     ReBuildObjectsTableFromList();
 }

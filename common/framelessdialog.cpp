@@ -2,11 +2,11 @@
 
 #include <QCloseEvent>
 
-FramelessDialog::FramelessDialog(QWidget* parent) : QDialog(parent)
+FramelessDialog::FramelessDialog(QWidget* parent, OnClose onClose) : QDialog(parent)
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setWindowOpacity(0.95);
-    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_DeleteOnClose, onClose == OnClose::Delete);
 }
 
 void FramelessDialog::closeEvent(QCloseEvent* event)
@@ -16,6 +16,13 @@ void FramelessDialog::closeEvent(QCloseEvent* event)
         windowClosing();
     }
     event->accept();
+}
+
+// A kept window shown again closes again.
+void FramelessDialog::showEvent(QShowEvent* event)
+{
+    closing = false;
+    QDialog::showEvent(event);
 }
 
 void FramelessDialog::reject()

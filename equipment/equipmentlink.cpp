@@ -161,6 +161,7 @@ void EquipmentLink::OpenSocket()
     socket->connectToHost(addressText, static_cast<quint16>(tcpPort), QIODevice::ReadWrite,
                           QAbstractSocket::AnyIPProtocol);
     setStatus("Connecting...");
+    emit connecting();
 }
 
 void EquipmentLink::DestroySocket()
@@ -342,6 +343,7 @@ void EquipmentLink::SendQuery()
 {
     if (sendPending && sendSilence.hasExpired(SendGiveUpMs))
         FinishParameterSend(parameterblock::NoAnswer);
+    emit tickStarted();
     ++missed;
     if (dotsUp && ++dots >= 6)
         dotsUp = false;
@@ -589,6 +591,7 @@ void EquipmentLink::HandleReply(QueryState state)
         }
         vnc = (rec.statusWord() & registerblocks::StatusVncConnected) != 0;
         selfConsumptionMeter = (rec.statusWord() & registerblocks::StatusSelfConsumption) != 0;
+        emit statusWordsRead();
         break;
     }
     case AlarmWordsRead:

@@ -195,6 +195,10 @@ public slots:
 
 signals:
     void statusChanged(const QString& text);
+    // A tick of the poll timer begins (every equipment, connected or not).
+    void tickStarted();
+    // A connection attempt starts (the TPX synoptic's values read "---").
+    void connecting();
     // Connection events, after the link's own handling.
     void linkConnected();
     void linkDisconnected(); // by the board, while not being deleted
@@ -212,6 +216,7 @@ signals:
     void identityRead();
     void versionRead();
     void typeInfoRead();
+    void statusWordsRead();
     void alarmWordsRead();
     void tpxBlockARead();
     void tpxBlockBRead();

@@ -6,6 +6,7 @@
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"
+#include "tpxsynopticview.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -14,10 +15,12 @@
 #include <QTimer>
 
 namespace {
+// The group box rules name the tile's own class: the equipment's windows are
+// the tile's children and keep the look of their own group boxes.
 const char* const TileStyle =
-    "QGroupBox { border: 1px solid gray; border-style: outset; border-radius: 8px;"
+    "InvButton { border: 1px solid gray; border-style: outset; border-radius: 8px;"
     " background-color: rgb(243, 243, 243); margin-top: 0px; }"
-    " QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center;"
+    " InvButton::title { subcontrol-origin: margin; subcontrol-position: top center;"
     " padding: 6 0px; background-color: transparent;"
     " font: 75 9pt \"DejaVu Sans\"; color: %1; }"
     " QProgressBar { border: 1px solid grey; border-radius: 5px; }"
@@ -82,6 +85,7 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
 
     link = new EquipmentLink(this);
     ConnectLink();
+    ConnectWindows();
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
@@ -146,10 +150,10 @@ void InvButton::ConnectLink()
             alternativeImageDone = true;
             SetIcon(TileTexts::iconForNominal(link->nominalPower(), true));
         }
+        if (!beingDeleted)
+            SetProbesIconAccordingly();
     });
     connect(link, &EquipmentLink::replyReceived, this, &InvButton::ReplyReceived);
-    connect(link, &EquipmentLink::identUpdated, this, &InvButton::IdentUpdated);
-    connect(link, &EquipmentLink::measuresUpdated, this, &InvButton::MeasuresUpdated);
     connect(link, &EquipmentLink::fault, this, &InvButton::ShowFault);
 }
 
@@ -260,6 +264,8 @@ void InvButton::Palesati()
         // another block.
         tpxViewBuilt = true;
         link->startCycleAt(querytable::TpxBlockA);
+        CreateObjectsForTPX();
+        ShowObjectsForTPX();
     }
     show();
 }
@@ -337,6 +343,7 @@ void InvButton::UpdateValues()
         InvTemp->hide();
         Stamp->hide();
         ClearPowerBar();
+        UpdateProbeValuesInDialog();
         return;
     }
     const double power = link->InstantPower();
@@ -363,6 +370,7 @@ void InvButton::UpdateValues()
     InvTemp->setText(TileTexts::temperatureText(measures[registerblocks::MeasTemperature]));
     InvTemp->show();
     Stamp->show();
+    UpdateProbeValuesInDialog();
 }
 
 void InvButton::DashValues(bool energyToo)
@@ -410,6 +418,8 @@ void InvButton::SetEnabledButtons(bool on)
     theButtonAlarms->setEnabled(on);
     theGraphsButton->setEnabled(on);
     thePowerBar->setEnabled(on);
+    if (tpxView)
+        tpxView->setMeasuresButtonEnabled(on);
 }
 
 void InvButton::SetDeletable(bool on)
@@ -466,8 +476,12 @@ void InvButton::OneSecondActivity()
         unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];
         link->CopyTpxA(a);
         link->CopyTpxC(c);
-        if ((a[3] & 0x8000) == 0)
+        if ((a[3] & 0x8000) == 0) {
             ShowTitle(TileTexts::tpxTitleText(addressText, name, c[8]));
+            RefreshTpxView(a, c);
+        }
+    } else if (link->isTpx() && !link->isConnected() && tpxView && !beingDeleted) {
+        tpxView->showDisconnected();
     }
     link->noteSeen();
 }

@@ -6,7 +6,9 @@
 // belong to the link or the settings forward to them.
 //
 // invbutton.cpp builds and draws the widgets; invbutton_identity.cpp gives
-// the tile its identity and keeps its settings and storage folder.
+// the tile its identity and keeps its settings and storage folder;
+// invbutton_windows.cpp opens the equipment's windows and feeds them from the
+// link.
 
 #include "equipmentlink.h"
 #include "equipmentsettings.h"
@@ -29,6 +31,12 @@ class QTimer;
 class TalvoObject;
 class DialogFault;
 class DialogCommParams;
+class DialogAlarms;
+class DialogGraph;
+class DialogTPXMeasures;
+class Measures;
+class ProbesChoose;
+class TpxSynopticView;
 
 class InvButton : public QGroupBox
 {
@@ -155,12 +163,25 @@ public:
 
     // Probes.
     int getTheChosenProbe() const { return chosenProbe; }
-    void setTheChosenProbe(int probe) { chosenProbe = probe; }
+    // Stores the choice, asks the plant window to record it, refreshes the
+    // button picture and, for a probe, re-reads today's probe curve.
+    void setTheChosenProbe(int probe);
     bool getTheObjectWantsToChangeChosenProbe() const { return wantsProbeChange; }
     void setTheObjectWantsToChangeChosenProbe(bool on) { wantsProbeChange = on; }
     QString GetTheProbeLabel(int probe) const;
     QString GetTheProbeUnit(int probe) const;
     double getTheProbeMax(int probe) const;
+    // Shows the probe button when the equipment has probes; the count.
+    int GetNumberOfProbesConfigured();
+    void SetProbesIconAccordingly();
+    // Names and readings of the probes into an open probe window.
+    void UpdateProbeValuesInDialog();
+    // The chosen probe's curve of today from the daily log (the extra Y vector).
+    void UpdateLocalMeasure();
+
+    // TPX synoptic: created once, then shown in place of the ordinary drawing.
+    void CreateObjectsForTPX();
+    void ShowObjectsForTPX();
 
     // Tile.
     void Palesati();
@@ -197,6 +218,7 @@ public slots:
     void TryReconnect() { link->TryReconnect(); }
     void TheSlowTimer() { link->TheSlowTimer(); }
     void OneSecondActivity();
+    void HalfSecondActivity();
     void DeleteButton();
     void ExcludeButton();
     // The communication window: opened by a click on the icon, served every
@@ -204,6 +226,17 @@ public slots:
     void InvClicked();
     void PollEvents();
     void CloseCommandWindow();
+
+    // The equipment's windows: opened by the tile's buttons, forgotten when
+    // they close.
+    void AlarmsButton();
+    void AlarmsDialogIsClosed();
+    void MeasuresClicked();
+    void ChildClosing();
+    void GraphsButton();
+    void GraphIsClosed();
+    void ProbesClicked();
+    void TPXMeasuresClicked();
 
 private:
     void BuildWidgets();
@@ -221,6 +254,20 @@ private:
     void BuildStorage();
     void ConnectCommWindow();
     void DeleteCommWindow();
+
+    // The windows' feeds from the link.
+    void ConnectWindows();
+    void SetUpMeasuresWindow();
+    void FeedIdentity();
+    void FeedMeasures();
+    void FeedStatusWords();
+    void FeedAlarmWords();
+    void FeedTpxBlockA();
+    void FeedTpxBlockB();
+    void WindowsTick();
+    void CloseLiveWindows();
+    void RefreshTpxView(const unsigned short* blockA, const unsigned short* blockC);
+    bool FtpIsPossible() const;
 
     EquipmentLink* link = nullptr;
     EquipmentSettings settings;
@@ -279,4 +326,13 @@ private:
     QPointer<DialogFault> faultWindow;
     QPointer<DialogCommParams> commWindow;
     QTimer* pollEventsTimer = nullptr;
+
+    // The equipment's windows, each at most one.
+    QTimer* halfSecondTimer = nullptr;
+    TpxSynopticView* tpxView = nullptr;
+    QPointer<DialogAlarms> alarmWindow;
+    QPointer<Measures> measuresWindow;
+    QPointer<DialogTPXMeasures> tpxMeasuresWindow;
+    QPointer<DialogGraph> graphWindow;
+    QPointer<ProbesChoose> probesWindow;
 };

@@ -58,8 +58,11 @@ void InvButton::LoadSettings()
     link->setExcluded(settings.excluded());
     link->setZeta(settings.zeta());
     link->setTpx(settings.tpx());
-    if (link->isTpx()) // the TPX cycle reads block A first
+    if (link->isTpx()) { // the TPX cycle reads block A first
         link->startCycleAt(querytable::TpxBlockA);
+        CreateObjectsForTPX();
+        ShowObjectsForTPX();
+    }
     if (link->isZeta()) {
         SetIcon(link->isStringBox() ? TileTexts::stringBoxIcon() : TileTexts::zetaIcon());
         link->setLegacy(versionText == QLatin1String("1.0.0"));

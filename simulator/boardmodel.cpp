@@ -24,6 +24,17 @@ constexpr int kDailySamples = 204;
 constexpr int kType = 800;
 constexpr int kAlarms = 1000;
 
+// TPX unit: block A flags (register 0) and hold word (3), block B measures
+// (11 to 85, word n at 11 + n), block C status bits (120 to 127).
+constexpr int kTpxFlags = 0;
+constexpr int kTpxHold = 3;
+constexpr int kTpxMeasures = 11;
+constexpr int kTpxStatus = 120;
+constexpr quint16 kTpxDischarging = 1 << 6;
+constexpr quint16 kTpxHeld = 1 << 15;
+constexpr double kTpxVolts = 230.0;
+constexpr double kTpxBatteryVolts = 240.0;
+
 constexpr quint16 kApply = 50;
 constexpr quint16 kUpgradeApplied = 60;
 
@@ -110,6 +121,63 @@ void BoardModel::buildStatic()
     regs[kMeasures + 24] = quint16(cfg.state);
     if (!cfg.selfConsumption)
         regs[kHouseLoad] = 0xFFFF;
+    if (cfg.kind == BoardKind::Tpx)
+        buildTpxStatic();
+}
+
+// What a TPX unit's updates leave alone: the load-on-bypass flag of block A
+// word 0, the hold bit of word 3 and the status bits of block C start clear
+// (a unit running on its inverter, data shown) and keep what `set reg` puts
+// there; the ratings of block B are fixed.
+void BoardModel::buildTpxStatic()
+{
+    regs[kTpxFlags] = 0;
+    regs[kTpxHold] = quint16((cfg.refreshHeld ? kTpxHeld : 0) | 0x0001);
+    for (int i = 0; i < 8; ++i)
+        regs[kTpxStatus + i] = 0;
+    regs[kTpxMeasures + 66] = quint16(kTpxVolts);              // rated voltage
+    regs[kTpxMeasures + 68] = quint16(cfg.nominalPower / 100); // rated power, 0.1 kVA
+}
+
+// A TPX unit feeds a load of about half its rating and charges or
+// discharges its battery over a ten-minute swing; block A word 0 bit 6
+// follows the battery's direction.
+void BoardModel::updateTpx(double hour, double secs)
+{
+    quint16* b = regs.data() + kTpxMeasures;
+    const double rated = qMax(cfg.nominalPower, 1000);
+    const double load = rated * (0.45 + 0.08 * qSin(secs / 300.0) + 0.05 * qSin(M_PI * hour / 24.0));
+    const double battery = 600.0 * qSin(secs / 600.0); // W, positive while charging
+    const double input = qMax(0.0, load / 0.95 + battery);
+    for (int i = 0; i < 3; ++i) {
+        const double wobble = qSin(secs / 17.0 + i);
+        const double phaseLoad = load / 3.0 * (1.0 + 0.04 * qSin(secs / 41.0 + 2 * i));
+        b[0 + i] = quint16(qRound(kTpxVolts + wobble));                       // input voltage
+        b[3 + i] = quint16(qRound(input / 3.0 / kTpxVolts * 10));             // input current
+        b[10 + i] = quint16(qRound(kTpxVolts + 0.5 * wobble));                // bypass voltage
+        b[14 + i] = quint16(kTpxVolts);                                       // output voltage
+        b[20 + i] = quint16(qRound(phaseLoad / kTpxVolts * 10));              // output current
+        b[23 + i] = quint16(qRound(phaseLoad / kTpxVolts * 14));              // peak current
+        b[26 + i] = quint16(qint16(qRound(phaseLoad / (rated / 3.0) * 100))); // load, %
+        b[29 + i] = quint16(qint16(qRound(phaseLoad / 100.0)));               // active power, 0.1 kW
+    }
+    b[6] = quint16(500 + qRound(qSin(secs / 23.0))); // input frequency
+    b[13] = 500;                                     // bypass frequency
+    b[32] = 500;                                     // output frequency
+    const double capacity = qBound(20.0, 70.0 - 25.0 * qCos(secs / 600.0), 100.0);
+    b[36] = quint16(qRound(kTpxBatteryVolts * 10 + 40 * qSin(secs / 600.0))); // battery voltage
+    b[39] = quint16(qRound(qAbs(battery) / kTpxBatteryVolts * 10));           // battery current
+    b[40] = quint16(qRound(capacity));                                        // capacity, %
+    b[42] = quint16(qRound(capacity * 0.6));                                  // autonomy
+    b[50] = quint16(qRound(24 + qSin(secs / 900.0)));                         // environment
+    b[51] = quint16(qRound(30 + 15 * load / rated));                          // inverter
+    b[52] = quint16(qRound(29 + 12 * input / rated));                         // rectifier
+    if (battery < 0)
+        regs[kTpxFlags] |= kTpxDischarging;
+    else
+        regs[kTpxFlags] &= quint16(~kTpxDischarging);
+    regs[1] = quint16(qint16(qRound(battery / 10)));
+    regs[2] = quint16(qRound(load / 10));
 }
 
 void BoardModel::setState(int state)
@@ -198,19 +266,7 @@ void BoardModel::update(const QDateTime& now)
         return;
     }
     if (cfg.kind == BoardKind::Tpx) {
-        // Block A: flags and the four synoptic powers; B: measures; C: counters.
-        const int battery = int(qSin(secs / 600.0) * 2000);
-        regs[0] = quint16(p / 10);
-        regs[1] = quint16(qint16(battery / 10));
-        regs[2] = quint16(qMax(0.0, p - battery) / 10);
-        regs[3] = quint16(0x8000 | 0x0001);
-        for (int i = 0; i < 75; ++i)
-            regs[11 + i] = quint16((i * 37 + int(p)) % 1000);
-        regs[11] = quint16(temperature * 10);
-        regs[12] = quint16(65 + battery / 200); // state of charge, percent
-        for (int i = 0; i < 8; ++i)
-            regs[120 + i] = quint16(i + 1);
-        regs[kVersion] = quint16(cfg.firmware);
+        updateTpx(hour, secs);
         return;
     }
 

@@ -58,6 +58,8 @@ public:
 
 private:
     void buildStatic();
+    void buildTpxStatic();
+    void updateTpx(double hour, double secs);
     void setText(int reg, int registers, const QByteArray& text);
     void setLowByteText(int reg, int registers, const QByteArray& text);
     void setLong(int reg, quint32 value);

@@ -202,6 +202,7 @@ bool scenarioFromJson(const QJsonObject& root, Scenario* out, QString* error)
         for (const QJsonValue& bit : o.value("statusBits").toArray())
             if (bit.toInt() >= 0 && bit.toInt() < 16)
                 b.statusExtra |= quint16(1 << bit.toInt());
+        b.refreshHeld = o.value("refreshHeld").toBool(false);
         b.totalEnergyBase = o.value("totalEnergy").toDouble(b.nominalPower * 0.4);
         b.ftpMasquerade = o.value("ftpMasquerade").toString(b.ftpMasquerade);
         for (const QJsonValue& f : o.value("faults").toArray()) {
@@ -251,6 +252,8 @@ QJsonObject scenarioToJson(const Scenario& s)
                 bits << bit;
         o["alarms"] = alarms;
         o["statusBits"] = bits;
+        if (b.kind == BoardKind::Tpx)
+            o["refreshHeld"] = b.refreshHeld;
         o["totalEnergy"] = b.totalEnergyBase;
         o["ftpMasquerade"] = b.ftpMasquerade;
         QJsonArray faults;

@@ -70,6 +70,7 @@ struct BoardConfig
     int state = 1;                    // equipment state word (1 running, 3/5 alarm)
     QVector<quint16> alarms;          // alarm words from register 1000, as many as given
     quint16 statusExtra = 0;          // further bits of status register 8 (7 remote viewer, 9 meter silent)
+    bool refreshHeld = false;         // TPX: bit 15 of register 3, the unit's data are not to be shown
     double totalEnergyBase = 12000.0; // kWh before today
     QString ftpMasquerade = "10.99.99.99"; // address named by the passive-reply fault
     QSet<Fault> faults;

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QSaveFile>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
@@ -39,11 +38,9 @@ const QColor kColours[] = {Qt::blue,    Qt::red,      Qt::green,       Qt::darkR
 
 } // namespace
 
-DialogGraph::DialogGraph(QWidget* parent) : QDialog(parent), ui(new Ui::DialogGraph)
+DialogGraph::DialogGraph(QWidget* parent) : FramelessDialog(parent), ui(new Ui::DialogGraph)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setWindowOpacity(0.95);
     baseTitle = ui->labelTitle->text();
     styleImageButton(ui->pushButtonClose, ":/buttonquit.png", ":/buttonquitG.png");
     ui->pushButtonClose->setToolTip(tr("Close this window"));
@@ -341,20 +338,19 @@ void DialogGraph::on_pushButtonDayMinus_clicked()
 
 void DialogGraph::on_pushButtonClose_clicked()
 {
+    close();
+}
+
+// Every close ends the transfer and tells the tile; the window deletes itself.
+void DialogGraph::windowClosing()
+{
     dropFtp();
     emit graphClosed();
-    close();
-    deleteLater();
 }
 
-void DialogGraph::mousePressEvent(QMouseEvent* event)
+void DialogGraph::reject()
 {
-    drag.press(this, event);
-}
-
-void DialogGraph::mouseMoveEvent(QMouseEvent* event)
-{
-    drag.move(this, event);
+    hide();
 }
 
 // ---- dates and fetch decisions -----------------------------------------------

@@ -7,15 +7,15 @@
 //
 // The tile hands its data over through the setters at each Graphs click and
 // listens to two signals: lastSyncChanged() after a catch-up and
-// graphClosed() when the window closes (it deletes itself then).
+// graphClosed() when the window closes (it deletes itself then). The Escape
+// key only hides the window; the next Graphs click shows it again.
 
+#include "framelessdialog.h"
 #include "graphchoice.h"
 #include "graphday.h"
 #include "graphfetch.h"
-#include "windowdrag.h"
 
 #include <QDate>
-#include <QDialog>
 #include <QSharedPointer>
 #include <QString>
 #include <QStringList>
@@ -30,14 +30,13 @@ class QCPAxis;
 class QCPAxisTickerDateTime;
 class QCustomPlot;
 class QLabel;
-class QMouseEvent;
 class QSaveFile;
 
 namespace Ui {
 class DialogGraph;
 }
 
-class DialogGraph : public QDialog
+class DialogGraph : public FramelessDialog
 {
     Q_OBJECT
 
@@ -92,6 +91,9 @@ public:
     QDate getTheChosenDate() const { return chosenDate; }
     QString getTheLastSync() const { return lastSync; }
     QString getTheDayFolder() const;
+    bool getTheFtpIsPossible() const { return ftpPossible; }
+    int getTheTemperatureCount() const { return temperatureCount; }
+    QStringList getTheProbeLabels() const { return probeLabels; }
     bool getTheFtpFailed() const { return ftpFailed; }
     bool getTheFtpIsRunning() const { return ftp != nullptr; }
     const GraphDay& getTheDay() const { return day; }
@@ -151,8 +153,8 @@ public slots:
     void on_pushButtonCalendar_clicked();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void windowClosing() override;
+    void reject() override;
 
 private:
     QDate today() const { return throttle.now().date(); }
@@ -179,7 +181,6 @@ private:
     void armGuard();
 
     Ui::DialogGraph* ui;
-    WindowDrag drag;
     QTimer buttonTimer;
     QTimer guardTimer;
     int guardCountdown = 0;

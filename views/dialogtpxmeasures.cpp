@@ -4,14 +4,12 @@
 #include "dialogtpxmeasurestexts.h"
 #include "imagebutton.h"
 
-#include <QMouseEvent>
 #include <cstring>
 
-DialogTPXMeasures::DialogTPXMeasures(QWidget* parent) : QDialog(parent), ui(new Ui::DialogTPXMeasures)
+DialogTPXMeasures::DialogTPXMeasures(QWidget* parent)
+    : FramelessDialog(parent, OnClose::Keep), ui(new Ui::DialogTPXMeasures)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setWindowOpacity(0.95);
     styleImageButton(ui->pushButtonClose, ":/buttonquit.png", ":/buttonquitG.png");
     // The labels the texts are written to, found once by their object names.
     const QMap<QString, QString> names = TpxMeasuresTexts::texts(blockA, blockB);
@@ -41,8 +39,12 @@ void DialogTPXMeasures::setTheTPXBlockB(const unsigned short* words)
 
 void DialogTPXMeasures::on_pushButtonClose_clicked()
 {
+    close();
+}
+
+void DialogTPXMeasures::windowClosing()
+{
     closeRequested = true;
-    hide();
 }
 
 void DialogTPXMeasures::Update()
@@ -51,14 +53,4 @@ void DialogTPXMeasures::Update()
     for (auto it = texts.cbegin(); it != texts.cend(); ++it)
         if (QLabel* label = valueLabels.value(it.key()))
             label->setText(it.value());
-}
-
-void DialogTPXMeasures::mousePressEvent(QMouseEvent* event)
-{
-    drag.press(this, event);
-}
-
-void DialogTPXMeasures::mouseMoveEvent(QMouseEvent* event)
-{
-    drag.move(this, event);
 }

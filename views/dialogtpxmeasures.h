@@ -2,23 +2,21 @@
 // The TPX measures window: input, bypass, output, battery and temperatures of
 // a TPX unit. It never talks to the unit: its tile copies blocks A and B into
 // it after each reply that carries them, and the window redraws from its
-// copies on each copy and once a second. Its close button only raises a flag
-// (and hides the window); the tile polls the flag and deletes the window.
+// copies on each copy and once a second. Closing it (its close button, the
+// Escape key) only raises a flag and hides the window; the tile polls the
+// flag and deletes the window.
 
-#include "windowdrag.h"
+#include "framelessdialog.h"
 
-#include <QDialog>
 #include <QLabel>
 #include <QMap>
 #include <QTimer>
-
-class QMouseEvent;
 
 namespace Ui {
 class DialogTPXMeasures;
 }
 
-class DialogTPXMeasures : public QDialog
+class DialogTPXMeasures : public FramelessDialog
 {
     Q_OBJECT
 
@@ -41,8 +39,7 @@ public slots:
     void Update();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void windowClosing() override;
 
 private:
     Ui::DialogTPXMeasures* ui;
@@ -50,6 +47,5 @@ private:
     unsigned short blockA[BlockAWords] = {};
     bool closeRequested = false;
     QTimer refreshTimer;
-    WindowDrag drag;
     QMap<QString, QLabel*> valueLabels;
 };

@@ -4,11 +4,9 @@
 #include "logging.h"
 #include "ui_probeschoose.h"
 
-ProbesChoose::ProbesChoose(QWidget* parent) : QDialog(parent), ui(new Ui::ProbesChoose)
+ProbesChoose::ProbesChoose(QWidget* parent) : FramelessDialog(parent, OnClose::Keep), ui(new Ui::ProbesChoose)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setWindowOpacity(0.95);
     styleImageButton(ui->pushButtonApply, ":/apply.png", ":/apply.png");
     styleImageButton(ui->pushButtonClose, ":/buttonquit.png", ":/buttonquitG.png");
     QRadioButton* r[] = {ui->Choose_1, ui->Choose_2, ui->Choose_3, ui->Choose_4};
@@ -88,14 +86,4 @@ void ProbesChoose::on_pushButtonApply_clicked()
 void ProbesChoose::on_pushButtonClose_clicked()
 {
     close();
-}
-
-void ProbesChoose::mousePressEvent(QMouseEvent* event)
-{
-    drag.press(this, event);
-}
-
-void ProbesChoose::mouseMoveEvent(QMouseEvent* event)
-{
-    drag.move(this, event);
 }

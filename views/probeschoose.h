@@ -2,12 +2,11 @@
 // The probe window of one equipment: its configured probes with their
 // present values, and the choice of the one probe the plant's full-screen
 // view plots. The tile owns it, hands it the mask, the choice and the
-// values, and takes the choice back from ChosenProbeApplied.
+// values, and takes the choice back from ChosenProbeApplied. Closing only
+// hides it: the tile shows the same window again at the next click.
 
+#include "framelessdialog.h"
 #include "probes.h"
-#include "windowdrag.h"
-
-#include <QDialog>
 
 class QLabel;
 class QRadioButton;
@@ -16,7 +15,7 @@ namespace Ui {
 class ProbesChoose;
 }
 
-class ProbesChoose : public QDialog
+class ProbesChoose : public FramelessDialog
 {
     Q_OBJECT
 public:
@@ -47,10 +46,6 @@ public slots:
     void on_pushButtonApply_clicked();
     void on_pushButtonClose_clicked();
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
 private:
     Ui::ProbesChoose* ui;
     QRadioButton* radios[probes::Count] = {};
@@ -58,5 +53,4 @@ private:
     QLabel* values[probes::Count] = {};
     unsigned short mask = 0;
     int chosen = 0;
-    WindowDrag drag;
 };

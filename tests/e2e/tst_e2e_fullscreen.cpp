@@ -1,6 +1,6 @@
 // The console and plantsim on loopback: the full-screen summary of a plant
 // of several boards shows the plant window's power, plots the summed day
-// curve, and adds the curve of a probe chosen in the probe window.
+// curve, and adds the curve of a probe chosen in a tile's probe window.
 #include "fullscreendialog.h"
 #include "invbutton.h"
 #include "maindialog.h"
@@ -32,19 +32,14 @@ QString label(QWidget* w, const char* name)
 {
     return w->findChild<QLabel*>(name)->text();
 }
-// What the tile hands its probe window.
-probes::ProbeSet probeSetOf(InvButton* tile)
+// The tile's probe window, opened with its probe button.
+ProbesChoose* openProbeWindow(InvButton* tile)
 {
-    probes::ProbeSet set;
-    set.mask = tile->getTheProbemask();
-    for (int p = 1; p <= probes::Count; ++p) {
-        set.names[p - 1] = tile->GetTheProbeLabel(p);
-        set.units[p - 1] = tile->GetTheProbeUnit(p);
-    }
-    unsigned short measures[42] = {};
-    tile->CopyMeasures(measures);
-    set.setReadings(measures);
-    return set;
+    auto* probeButton = tile->findChild<QPushButton*>("ButtonProbes");
+    if (probeButton->isHidden() || !probeButton->isEnabled())
+        return nullptr;
+    QTest::mouseClick(probeButton, Qt::LeftButton);
+    return tile->findChild<ProbesChoose*>();
 }
 void press(QRadioButton* button)
 {
@@ -121,26 +116,25 @@ private slots:
         }
         QVERIFY(!graphNamed(plot, "Graphextra") && !plot->yAxis2->visible());
 
-        // The roof's probe window, fed as its tile feeds it, shows probes 1 and 3.
+        // The roof's probe button, with the pictures of two probes, opens
+        // its probe window, which the tile feeds: probes 1 and 3.
         QTRY_COMPARE_WITH_TIMEOUT(roof->getTheProbemask(), (unsigned short)0x5, 10000);
-        ProbesChoose probeWindow(roof);
-        connect(&probeWindow, &ProbesChoose::ChosenProbeApplied, roof, [roof](int p) {
-            roof->setTheChosenProbe(p);
-            roof->setTheObjectWantsToChangeChosenProbe(true);
-        });
-        probeWindow.ShowFor(roof->getTheProbemask(), roof->getTheChosenProbe());
+        QVERIFY(roof->findChild<QPushButton*>("ButtonProbes")->styleSheet().contains("Due0.png"));
+        ProbesChoose* probeWindow = openProbeWindow(roof);
+        QVERIFY(probeWindow && probeWindow->isVisible());
         // An inverter that is not a Zeta reads the short type block, without units.
-        QTRY_COMPARE_WITH_TIMEOUT((probeWindow.UpdateValues(probeSetOf(roof)), label(&probeWindow, "Mea_1")),
-                                  QString("-2.50  "), 10000);
-        QCOMPARE(label(&probeWindow, "LabMea_3"), QString("Ambient temp"));
-        QVERIFY(!probeWindow.findChild<QLabel*>("Mea_2")->isVisible());
-        testsupport::saveGrab(&probeWindow, "probe-window-roof");
+        QTRY_COMPARE_WITH_TIMEOUT(label(probeWindow, "Mea_1"), QString("-2.50  "), 10000);
+        QCOMPARE(label(probeWindow, "LabMea_3"), QString("Ambient temp"));
+        QVERIFY(!probeWindow->findChild<QLabel*>("Mea_2")->isVisible());
+        testsupport::saveGrab(probeWindow, "probe-window-roof");
 
-        // Choosing probe 1 is recorded as the plant's probe.
-        press(probeWindow.findChild<QRadioButton*>("Choose_1"));
-        QTest::mouseClick(probeWindow.findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        // Choosing probe 1 is recorded as the plant's probe; the button shows the choice.
+        press(probeWindow->findChild<QRadioButton*>("Choose_1"));
+        QTest::mouseClick(probeWindow->findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        QVERIFY(!probeWindow->isVisible());
         QTRY_COMPARE(w.probeIp(), roof->GetIp());
         QCOMPARE(w.probeProbe(), 1);
+        QVERIFY(roof->findChild<QPushButton*>("ButtonProbes")->styleSheet().contains("Due1.png"));
 
         // Today's log, as copied from the board: probe 1 from 05:05 every 5 minutes.
         QFile log(roof->getTheStorageFolder() + "/" + StoragePaths::dailyLogName(QDate::currentDate()));
@@ -173,10 +167,10 @@ private slots:
         }
 
         // Choosing none on the same tile clears the plant's probe; the curve goes.
-        probeWindow.ShowFor(roof->getTheProbemask(), roof->getTheChosenProbe());
-        QVERIFY(probeWindow.findChild<QRadioButton*>("Choose_1")->isChecked());
-        press(probeWindow.findChild<QRadioButton*>("Choose_None"));
-        QTest::mouseClick(probeWindow.findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        QCOMPARE(openProbeWindow(roof), probeWindow); // the same window, shown again
+        QVERIFY(probeWindow->findChild<QRadioButton*>("Choose_1")->isChecked());
+        press(probeWindow->findChild<QRadioButton*>("Choose_None"));
+        QTest::mouseClick(probeWindow->findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
         QTRY_COMPARE(w.probeIp(), QString());
         QMetaObject::invokeMethod(&w, "TheSlowTimer");
         QVERIFY(!graphNamed(plot, "Graphextra") && !plot->yAxis2->visible());

@@ -8,7 +8,9 @@
 
 static const char* kPlant = R"([
     {"id": "inv", "kind": "inverter", "firmware": 122, "nominalPower": 10000, "resultWord": "0x0F32", "name": "inv"},
-    {"id": "zeta", "kind": "zeta", "firmware": 133, "nominalPower": 50000, "resultWord": "0x0232", "name": "zeta"}])";
+    {"id": "zeta", "kind": "zeta", "firmware": 133, "nominalPower": 50000, "resultWord": "0x0232", "name": "zeta"},
+    {"id": "tpx", "kind": "tpx", "firmware": 150, "nominalPower": 8000, "name": "tpx"},
+    {"id": "held", "kind": "tpx", "firmware": 150, "nominalPower": 8000, "refreshHeld": true}])";
 
 class TestPlantsimTools : public QObject
 {
@@ -94,6 +96,40 @@ private slots:
         QCOMPARE(QString(d.mid(140).constData()), id); // the board's name
         QTEST(int(d.at(160)), "kind");
         QCOMPARE(d.mid(161, 6).toHex(':'), sim.board(id).mac.toLatin1());
+    }
+
+    // A TPX unit shows its data unless its scenario holds them; the values
+    // move with every update, while the load-on-bypass flag, the hold bit
+    // and the status bits keep what was set.
+    void tpxUnit_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("held"); // bit 15 of register 3
+        QTest::newRow("data shown by default") << "tpx" << false;
+        QTest::newRow("data held by the scenario") << "held" << true;
+    }
+    void tpxUnit()
+    {
+        QFETCH(QString, id);
+        const quint16 port = sim.board(id).modbus;
+        QTEST(bool(mbpollRead(port, 3, 1).value(0) & 0x8000), "held");
+        QCOMPARE(mbpollRead(port, 120, 8), QVector<quint16>(8, 0)); // no status bit set
+        const QVector<quint16> b = mbpollRead(port, 11, 75);
+        QCOMPARE(b.size(), 75);
+        QVERIFY(b[0] >= 225 && b[0] <= 235);  // input voltage L1
+        QCOMPARE(b[66], quint16(230));        // rated voltage
+        QCOMPARE(b[68], quint16(80));         // 8.0 kVA
+        QVERIFY(b[26] > 20 && b[26] < 80);    // output load L1, %
+        QVERIFY(b[40] >= 20 && b[40] <= 100); // battery capacity, %
+
+        QVERIFY(sim.command(QString("set %1 reg 0 0x0800").arg(id)));
+        QVERIFY(sim.command(QString("set %1 reg 126 0x0028").arg(id)));
+        QVERIFY(sim.command(QString("set %1 reg 3 0x8001").arg(id)));
+        QVERIFY(sim.command(QString("set %1 reg 11 1").arg(id)));
+        QTRY_VERIFY(mbpollRead(port, 11, 1).value(0) != 1); // updated since
+        QCOMPARE(mbpollRead(port, 0, 1).value(0) & 0x0800, 0x0800);
+        QCOMPARE(mbpollRead(port, 126, 1).value(0), quint16(0x0028));
+        QCOMPARE(mbpollRead(port, 3, 1).value(0), quint16(0x8001));
     }
 };
 

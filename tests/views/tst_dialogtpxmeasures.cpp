@@ -9,6 +9,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QtTest>
@@ -95,16 +96,29 @@ private slots:
         testsupport::saveGrab(&d, "tpx_measures_window");
     }
 
-    // The close button only raises the flag the tile polls, and hides the window.
+    // Closing only raises the flag the tile polls, and hides the window.
+    void closeButton_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("close button") << false;
+        QTest::newRow("Escape") << true;
+    }
     void closeButton()
     {
-        DialogTPXMeasures d;
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        QVERIFY(!d.getTheCloseRequested());
-        QTest::mouseClick(d.findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
-        QVERIFY(d.getTheCloseRequested());
-        QVERIFY(d.isHidden());
+        QFETCH(bool, escape);
+        QPointer<DialogTPXMeasures> d = new DialogTPXMeasures;
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        QVERIFY(!d->getTheCloseRequested());
+        if (escape)
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            QTest::mouseClick(d->findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
+        QVERIFY(d->getTheCloseRequested());
+        QVERIFY(d->isHidden());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(d); // the tile deletes it
+        delete d;
     }
 
     // A TPX board of plantsim: registers set by hand, blocks read over
