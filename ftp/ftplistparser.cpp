@@ -195,6 +195,12 @@ bool FtpListParser::parseDos(const QString& line, FtpEntry* entry)
     return true;
 }
 
+bool FtpListParser::parseListingLine(const QByteArray& raw, FtpEntry* entry, const QDateTime& now)
+{
+    return parseLine(QString::fromUtf8(raw.constData(), raw.size()), entry, now) &&
+           isSafeFileName(entry->name());
+}
+
 bool FtpListParser::isSafeFileName(const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))

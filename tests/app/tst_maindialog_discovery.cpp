@@ -11,19 +11,11 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QPointer>
 #include <QUdpSocket>
 #include <QtTest>
 
 namespace {
-QStringList discoveryLog;
-
-void captureDiscoveryLog(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (qstrcmp(context.category, "velora.discovery") == 0 && type == QtWarningMsg)
-        discoveryLog << text;
-}
 
 QString stored(const char* key)
 {
@@ -67,23 +59,15 @@ class TestMainDialogDiscovery : public QObject
 {
     Q_OBJECT
     std::unique_ptr<testsupport::SandboxSettings> sandbox;
-    QtMessageHandler previousHandler = nullptr;
 
 private slots:
     void initTestCase()
     {
-        for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
-            if (!(ni.flags() & QNetworkInterface::IsLoopBack))
-                QFAIL(
-                    qPrintable("interface " + ni.name() + " present; run through scripts/in-empty-netns.sh"));
-        previousHandler = qInstallMessageHandler(captureDiscoveryLog);
+        const QString outside = testsupport::interfaceOutside({"lo"});
+        if (!outside.isEmpty())
+            QFAIL(qPrintable("interface " + outside + " present; run through scripts/in-empty-netns.sh"));
     }
-    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
-    void init()
-    {
-        sandbox = std::make_unique<testsupport::SandboxSettings>();
-        discoveryLog.clear();
-    }
+    void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
 
     // A known board 127.0.0.12 named "Known"; one reply from the given sender.
     void repliesFromTheirOwnAddressOnly_data()
@@ -130,6 +114,7 @@ private slots:
     // once what it dropped, and leaves manual entry alone.
     void newEquipmentsPerScan()
     {
+        testsupport::CategoryWarnings discoveryLog("velora.discovery");
         MainDialog w;
         startLocalPlant(w);
         tickToNextScan(w);
@@ -154,10 +139,10 @@ private slots:
         d->on_ButtonAdd_clicked();
         w.BackgroundActivity();
         QCOMPARE(w.tiles().size(), DiscoveryScanFilter::MaxNewPerScan + 1);
-        QVERIFY(discoveryLog.isEmpty()); // nothing told while the scan runs
+        QVERIFY(discoveryLog.lines().isEmpty()); // nothing told while the scan runs
 
         tickToNextScan(w);
-        QCOMPARE(discoveryLog,
+        QCOMPARE(discoveryLog.lines(),
                  QStringList{"Discovery scan: dropped 0 replies sent from another address than the one they "
                              "advertise and 16 new equipments over the limit of 32 per scan (0 other "
                              "datagrams ignored)"});
@@ -165,7 +150,7 @@ private slots:
         answerAll();
         QCOMPARE(w.tiles().size(), boards + 1);
         tickToNextScan(w);
-        QCOMPARE(discoveryLog.size(), 1); // a scan that dropped nothing tells nothing
+        QCOMPARE(discoveryLog.lines().size(), 1); // a scan that dropped nothing tells nothing
         QCOMPARE(stored("/app/Inverters/InvList").count(','), boards + 1);
         QVERIFY(!w.faultDialog());
     }
