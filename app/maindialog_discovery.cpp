@@ -134,13 +134,12 @@ void MainDialog::ReadDatagrams()
 
 void MainDialog::ProcessTheDatagram(QByteArray& datagram, const QHostAddress& sender)
 {
-    DiscoveryReply parsed;
-    if (scanFilter.check(datagram, sender, &parsed) != DiscoveryScanFilter::Accepted)
+    DiscoveryReply reply;
+    if (scanFilter.check(datagram, sender, &reply) != DiscoveryScanFilter::Accepted)
         return;
-    const DiscoveryReply* reply = &parsed;
 
     for (int j = 0; j < Tiles.size() && j < EquipmentKeys.size(); ++j) {
-        if (plantlists::keyAddress(EquipmentKeys[j]) != reply->ip)
+        if (plantlists::keyAddress(EquipmentKeys[j]) != reply.ip)
             continue;
         // A known board: only its name may have changed. The stored entry is
         // found by its key, wherever other plants' entries put it.
@@ -149,18 +148,18 @@ void MainDialog::ProcessTheDatagram(QByteArray& datagram, const QHostAddress& se
         const QString current = (stored >= 0 && stored < plantStore->invListNames.size())
                                     ? plantStore->invListNames[stored]
                                     : EquipmentNames[j];
-        if (!current.isEmpty() && current != reply->name) {
-            Tiles[j]->setTheInvName(reply->name);
-            EquipmentNames[j] = reply->name;
+        if (!current.isEmpty() && current != reply.name) {
+            Tiles[j]->setTheInvName(reply.name);
+            EquipmentNames[j] = reply.name;
             if (stored >= 0)
-                plantStore->rename(key, reply->name);
+                plantStore->rename(key, reply.name);
         }
         return;
     }
     // The factory address adds nothing (it only marks the plant), so it takes
     // nothing from the scan's allowance.
-    if (reply->ip != QLatin1String(plantlists::FactoryAddress) && !scanFilter.takeNewEquipment())
+    if (reply.ip != QLatin1String(plantlists::FactoryAddress) && !scanFilter.takeNewEquipment())
         return;
-    AddEquipment(reply->ip, reply->name, reply->version, 502, 21, reply->isZeta, reply->isStringBox, false,
+    AddEquipment(reply.ip, reply.name, reply.version, 502, 21, reply.isZeta, reply.isStringBox, false,
                  plantlists::NoDnsName, plantlists::LocalPlant);
 }
