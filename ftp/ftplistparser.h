@@ -21,9 +21,10 @@ public:
                           const QDateTime& now = QDateTime::currentDateTime());
 
     // One line of a LIST data stream as the client receives it (UTF-8, line
-    // end removed): true and *entry filled when it is an entry whose name is
-    // safe to use as a local file name (isSafeFileName). A NUL inside the
-    // bytes stays in the name, and so gets the entry refused.
+    // end removed): true when it is an entry whose name is safe to use as a
+    // local file name (isSafeFileName). A NUL inside the bytes stays in the
+    // name, and so gets the entry refused. When an entry is refused for its
+    // name, *entry still holds it (the client traces the name).
     static bool parseListingLine(const QByteArray& raw, FtpEntry* entry,
                                  const QDateTime& now = QDateTime::currentDateTime());
 
