@@ -7,14 +7,22 @@
 
 namespace {
 
-// True when a blank-separated field of the line is the decimal text of size.
+// True when a field of the line, fields being separated by blanks as the
+// parser separates them (any Unicode space), is the decimal text of size.
 bool statesSize(const QByteArray& raw, qint64 size)
 {
-    for (const QByteArray& field : raw.simplified().split(' ')) {
+    const QString line = QString::fromUtf8(raw.constData(), raw.size());
+    QString field;
+    for (int i = 0; i <= line.size(); ++i) {
+        if (i < line.size() && !line.at(i).isSpace()) {
+            field += line.at(i);
+            continue;
+        }
         bool ok = false;
-        if (!field.isEmpty() && field.at(0) >= '0' && field.at(0) <= '9' && field.toLongLong(&ok) == size &&
-            ok)
+        if (!field.isEmpty() && field.at(0) >= QLatin1Char('0') && field.at(0) <= QLatin1Char('9') &&
+            field.toLongLong(&ok) == size && ok)
             return true;
+        field.clear();
     }
     return false;
 }
