@@ -99,3 +99,44 @@ QByteArray buildReply(const QByteArray& version, const QByteArray& ip, const QBy
 }
 
 } // namespace DiscoveryDatagram
+
+DiscoveryScanFilter::Verdict DiscoveryScanFilter::check(const QByteArray& datagram,
+                                                        const QHostAddress& sender, DiscoveryReply* reply)
+{
+    std::optional<DiscoveryReply> parsed = DiscoveryDatagram::parseReply(datagram);
+    if (!parsed) {
+        ++m_malformed;
+        return Malformed;
+    }
+    if (!QHostAddress(parsed->ip).isEqual(sender, QHostAddress::ConvertV4MappedToIPv4)) {
+        ++m_spoofed;
+        return Spoofed;
+    }
+    *reply = *parsed;
+    return Accepted;
+}
+
+bool DiscoveryScanFilter::takeNewEquipment()
+{
+    if (m_added >= MaxNewPerScan) {
+        ++m_overLimit;
+        return false;
+    }
+    ++m_added;
+    return true;
+}
+
+QString DiscoveryScanFilter::closeScan()
+{
+    QString line;
+    if (m_spoofed > 0 || m_overLimit > 0)
+        line = QString("Discovery scan: dropped %1 replies sent from another address than the one they "
+                       "advertise and %2 new equipments over the limit of %3 per scan "
+                       "(%4 other datagrams ignored)")
+                   .arg(m_spoofed)
+                   .arg(m_overLimit)
+                   .arg(MaxNewPerScan)
+                   .arg(m_malformed);
+    *this = DiscoveryScanFilter();
+    return line;
+}

@@ -3,6 +3,7 @@
 // the console broadcasts and the reply each board sends back.
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
 #include <QtGlobal>
 
@@ -53,3 +54,43 @@ std::optional<DiscoveryReply> parseReply(const QByteArray& datagram);
 QByteArray buildReply(const QByteArray& version, const QByteArray& ip, const QByteArray& name, quint8 kind);
 
 } // namespace DiscoveryDatagram
+
+// What one discovery scan accepts of the replies it hears. Any host on the
+// segment can send replies that name other addresses, so a reply counts only
+// when its sender is the address it advertises; and a scan adds at most
+// MaxNewPerScan new equipments, so that no flood of replies grows the plant
+// and its stored lists without bound (the boards left over are added by the
+// scans that follow). Equipments added by hand are not counted. What was
+// dropped is told once per scan, not once per datagram.
+class DiscoveryScanFilter
+{
+public:
+    static constexpr int MaxNewPerScan = 32;
+
+    enum Verdict
+    {
+        Accepted,
+        Malformed, // not a discovery reply (wrong size, header, kind or address text)
+        Spoofed    // a reply sent from another address than the one it advertises
+    };
+
+    // Reads a datagram received from sender; Accepted fills *reply.
+    Verdict check(const QByteArray& datagram, const QHostAddress& sender, DiscoveryReply* reply);
+    // Takes one new equipment from the scan's allowance: false (and counted
+    // as dropped) once MaxNewPerScan have been added in this scan.
+    bool takeNewEquipment();
+    // Ends the scan's tally and starts the next one. Returns the line to log
+    // for the scan that ends, empty when it dropped no reply that counts.
+    QString closeScan();
+
+    int malformed() const { return m_malformed; }
+    int spoofed() const { return m_spoofed; }
+    int added() const { return m_added; }
+    int overLimit() const { return m_overLimit; }
+
+private:
+    int m_malformed = 0;
+    int m_spoofed = 0;
+    int m_added = 0;
+    int m_overLimit = 0;
+};

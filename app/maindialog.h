@@ -4,6 +4,7 @@
 // supervision cycle and the discovery of the local plant.
 
 #include "plantsummary.h"
+#include "discoverydatagram.h"
 #include "windowdrag.h"
 
 #include <QDialog>
@@ -57,9 +58,10 @@ public:
     void CompleteFirstUse(const QString& interfaceName, const QString& localAddressText,
                           const QStringList& plants, const QString& plant);
 
-    // Handles one discovery reply: a new board adds an equipment, a known
-    // board may rename its equipment.
-    void ProcessTheDatagram(QByteArray& datagram);
+    // Handles one discovery datagram received from sender: a reply from the
+    // address it advertises adds a new board's equipment (within the scan's
+    // allowance) or may rename a known board's equipment.
+    void ProcessTheDatagram(QByteArray& datagram, const QHostAddress& sender);
 
     // Shows the fatal fault window with a code.
     void ShowFault(const QString& code);
@@ -128,6 +130,8 @@ private:
     void FollowPlantCommands();
     void PauseDiscovery();
     void ResumeDiscovery();
+    void RebindDiscoverySocket();
+    void ReadDatagrams();
 
     Ui::MainDialog* ui;
     QSettings* settings = nullptr;
@@ -139,6 +143,12 @@ private:
     QTimer* backgroundTimer = nullptr;
     QTimer* slowTimer = nullptr;
     QUdpSocket* udpSocket = nullptr;
+    // Sockets replaced while datagrams were being read (settings writes
+    // process events there, the scan tick among them): one of them may still
+    // be emitting, so they are deleted once the reading has returned.
+    QVector<QUdpSocket*> retiredSockets;
+    int readingDatagrams = 0; // readPendingDatagrams() calls on the stack
+    DiscoveryScanFilter scanFilter;
 
     // The shown plant's equipments, one entry per tile, in tile order.
     QVector<InvButton*> Tiles;

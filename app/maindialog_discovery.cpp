@@ -21,6 +21,11 @@ int lastErrno()
 {
     return errno == 0 ? -1 : errno;
 }
+
+// Datagrams read in one go before the event loop gets its turn again: under a
+// flood the window keeps its timers and repaints, and the rest is read at the
+// socket's next notification.
+constexpr int MaxDatagramsPerRead = 64;
 } // namespace
 
 void MainDialog::scanTimerF()
@@ -32,18 +37,15 @@ void MainDialog::scanTimerF()
     if (ScanTick > 4) {
         Scanning = true;
         ScanTick = 1;
-        if (udpSocket) {
-            disconnect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
-            delete udpSocket;
-        }
-        udpSocket = new QUdpSocket(this);
-        if (udpSocket->bind(QHostAddress(LocalAddress.trimmed()), DiscoveryDatagram::ReplyPort,
-                            QUdpSocket::ReuseAddressHint))
-            connect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
-        else
-            qCDebug(lcDiscovery) << "scanTimerF: FAIL ON BIND" << udpSocket->errorString();
+        RebindDiscoverySocket();
     }
     if (Scanning) {
+        if (ScanStep == 1) {
+            // A new scan: the previous one's tally is told and cleared.
+            const QString dropped = scanFilter.closeScan();
+            if (!dropped.isEmpty())
+                qCWarning(lcDiscovery).noquote() << dropped;
+        }
         ShowScanningStatus(ScanStep);
         ++ScanStep;
         broadcastDatagram();
@@ -56,6 +58,26 @@ void MainDialog::scanTimerF()
                 tile->Palesati();
         }
     }
+}
+
+void MainDialog::RebindDiscoverySocket()
+{
+    if (udpSocket) {
+        disconnect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
+        // The tick may run inside a settings write made while datagrams are
+        // read, that is inside this very socket's readyRead(): deleting it
+        // now would pull it from under its own signal.
+        if (readingDatagrams > 0)
+            retiredSockets.append(udpSocket);
+        else
+            delete udpSocket;
+    }
+    udpSocket = new QUdpSocket(this);
+    if (udpSocket->bind(QHostAddress(LocalAddress.trimmed()), DiscoveryDatagram::ReplyPort,
+                        QUdpSocket::ReuseAddressHint))
+        connect(udpSocket, &QUdpSocket::readyRead, this, &MainDialog::readPendingDatagrams);
+    else
+        qCDebug(lcDiscovery) << "scanTimerF: FAIL ON BIND" << udpSocket->errorString();
 }
 
 void MainDialog::broadcastDatagram()
@@ -75,7 +97,20 @@ void MainDialog::broadcastDatagram()
 
 void MainDialog::readPendingDatagrams()
 {
-    while (udpSocket && udpSocket->hasPendingDatagrams()) {
+    ++readingDatagrams;
+    ReadDatagrams();
+    if (--readingDatagrams == 0 && !retiredSockets.isEmpty()) {
+        // The socket whose readyRead() brought us here may be among them and
+        // is still emitting: the event loop deletes them once that returns.
+        for (QUdpSocket* s : qAsConst(retiredSockets))
+            s->deleteLater();
+        retiredSockets.clear();
+    }
+}
+
+void MainDialog::ReadDatagrams()
+{
+    for (int n = 0; n < MaxDatagramsPerRead && udpSocket && udpSocket->hasPendingDatagrams(); ++n) {
         QByteArray datagram;
         datagram.resize(int(udpSocket->pendingDatagramSize()));
         QHostAddress sender;
@@ -92,19 +127,19 @@ void MainDialog::readPendingDatagrams()
         }
         if (got > 0) {
             datagram.resize(int(got));
-            ProcessTheDatagram(datagram);
+            ProcessTheDatagram(datagram, sender);
         }
     }
 }
 
-void MainDialog::ProcessTheDatagram(QByteArray& datagram)
+void MainDialog::ProcessTheDatagram(QByteArray& datagram, const QHostAddress& sender)
 {
-    const std::optional<DiscoveryReply> reply = DiscoveryDatagram::parseReply(datagram);
-    if (!reply)
+    DiscoveryReply reply;
+    if (scanFilter.check(datagram, sender, &reply) != DiscoveryScanFilter::Accepted)
         return;
 
     for (int j = 0; j < Tiles.size() && j < EquipmentKeys.size(); ++j) {
-        if (plantlists::keyAddress(EquipmentKeys[j]) != reply->ip)
+        if (plantlists::keyAddress(EquipmentKeys[j]) != reply.ip)
             continue;
         // A known board: only its name may have changed. The stored entry is
         // found by its key, wherever other plants' entries put it.
@@ -113,14 +148,18 @@ void MainDialog::ProcessTheDatagram(QByteArray& datagram)
         const QString current = (stored >= 0 && stored < plantStore->invListNames.size())
                                     ? plantStore->invListNames[stored]
                                     : EquipmentNames[j];
-        if (!current.isEmpty() && current != reply->name) {
-            Tiles[j]->setTheInvName(reply->name);
-            EquipmentNames[j] = reply->name;
+        if (!current.isEmpty() && current != reply.name) {
+            Tiles[j]->setTheInvName(reply.name);
+            EquipmentNames[j] = reply.name;
             if (stored >= 0)
-                plantStore->rename(key, reply->name);
+                plantStore->rename(key, reply.name);
         }
         return;
     }
-    AddEquipment(reply->ip, reply->name, reply->version, 502, 21, reply->isZeta, reply->isStringBox, false,
+    // The factory address adds nothing (it only marks the plant), so it takes
+    // nothing from the scan's allowance.
+    if (reply.ip != QLatin1String(plantlists::FactoryAddress) && !scanFilter.takeNewEquipment())
+        return;
+    AddEquipment(reply.ip, reply.name, reply.version, 502, 21, reply.isZeta, reply.isStringBox, false,
                  plantlists::NoDnsName, plantlists::LocalPlant);
 }

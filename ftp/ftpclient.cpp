@@ -10,7 +10,6 @@
 
 namespace {
 
-const int MaxListLineLength = 8192;
 const int ChunkSize = 256 * 1024;
 
 bool hasLineBreakOrNul(const QString& s)
@@ -21,7 +20,7 @@ bool hasLineBreakOrNul(const QString& s)
 } // namespace
 
 FtpClient::FtpClient(QObject* parent)
-    : QObject(parent), m_control(new QTcpSocket(this)), m_listLines(MaxListLineLength),
+    : QObject(parent), m_control(new QTcpSocket(this)), m_listLines(FtpListParser::MaxLineLength),
       m_errorString(tr("Unknown error"))
 {
     // Entries may also travel through queued connections.
@@ -722,7 +721,7 @@ void FtpClient::onDataReadyRead()
             if (r == FtpLineBuffer::NeedMore)
                 return;
             if (r == FtpLineBuffer::TooLong) {
-                failTransfer(tr("Listing line longer than %1 bytes").arg(MaxListLineLength));
+                failTransfer(tr("Listing line longer than %1 bytes").arg(FtpListParser::MaxLineLength));
                 return;
             }
             processListLine(line);
@@ -766,13 +765,10 @@ void FtpClient::onDataReadyRead()
 void FtpClient::processListLine(const QByteArray& raw)
 {
     FtpEntry entry;
-    // Decode with the explicit size: a NUL inside a name must stay in it (and
-    // so get the name refused), not cut it short.
-    if (!FtpListParser::parseLine(QString::fromUtf8(raw.constData(), raw.size()), &entry))
-        return;
-    if (!FtpListParser::isSafeFileName(entry.name())) {
-        // Never hand out a name that could lead a caller outside its folder.
-        qCDebug(lcFtp) << "FtpClient: skipping listed name" << entry.name();
+    // Never hand out a name that could lead a caller outside its folder.
+    if (!FtpListParser::parseListingLine(raw, &entry)) {
+        if (!entry.name().isEmpty())
+            qCDebug(lcFtp) << "FtpClient: skipping listed name" << entry.name();
         return;
     }
     emit listInfo(entry);

@@ -130,12 +130,19 @@ bool FtpListParser::parseUnix(const QString& line, FtpEntry* entry, const QDateT
     if (name.isEmpty())
         return false;
 
+    // A size that does not fit a signed 64-bit count is no size: the line is
+    // malformed, not an empty file.
+    bool sizeOk = false;
+    const qint64 size = t.at(m - 1).text.toLongLong(&sizeOk);
+    if (!sizeOk)
+        return false;
+
     QDateTime modified(QDate(year, monthNumber(t.at(m).text), day), time);
     if (tm.hasMatch() && modified.isValid() && modified > now.addDays(1))
         modified = modified.addYears(-1);
 
     entry->setName(name);
-    entry->setSize(t.at(m - 1).text.toLongLong());
+    entry->setSize(size);
     entry->setDir(type == QLatin1Char('d'));
     entry->setFile(type == QLatin1Char('-'));
     entry->setSymLink(type == QLatin1Char('l'));
@@ -175,13 +182,23 @@ bool FtpListParser::parseDos(const QString& line, FtpEntry* entry)
         hour = hour % 12 + (ampm == QLatin1String("PM") ? 12 : 0);
     }
     const bool dir = m.captured(7) == QLatin1String("<DIR>");
+    bool sizeOk = dir;
+    const qint64 size = dir ? 0 : m.captured(7).toLongLong(&sizeOk);
+    if (!sizeOk)
+        return false;
     entry->setName(m.captured(8));
     entry->setDir(dir);
     entry->setFile(!dir);
-    entry->setSize(dir ? 0 : m.captured(7).toLongLong());
+    entry->setSize(size);
     entry->setLastModified(QDateTime(QDate(year, m.captured(1).toInt(), m.captured(2).toInt()),
                                      QTime(hour, m.captured(5).toInt())));
     return true;
+}
+
+bool FtpListParser::parseListingLine(const QByteArray& raw, FtpEntry* entry, const QDateTime& now)
+{
+    return parseLine(QString::fromUtf8(raw.constData(), raw.size()), entry, now) &&
+           isSafeFileName(entry->name());
 }
 
 bool FtpListParser::isSafeFileName(const QString& name)

@@ -1,6 +1,6 @@
 #include "ftpreplyparser.h"
 
-FtpLineBuffer::Result FtpLineBuffer::takeLine(QByteArray* line)
+FtpLineBuffer::Result FtpLineBuffer::takeLine(QByteArray* line, int* consumed)
 {
     const int end = m_buffer.indexOf('\n', m_pos);
     if (end < 0) {
@@ -16,6 +16,8 @@ FtpLineBuffer::Result FtpLineBuffer::takeLine(QByteArray* line)
     if (len > m_max)
         return TooLong;
     *line = m_buffer.mid(m_pos, len);
+    if (consumed)
+        *consumed = end + 1 - m_pos;
     m_pos = end + 1;
     if (m_pos >= m_buffer.size()) {
         m_buffer.clear();
@@ -71,6 +73,8 @@ FtpReplyParser::Result FtpReplyParser::fail(const QString& text)
     m_error = text;
     m_lines.clear();
     m_pending.clear();
+    m_pendingCode = 0;
+    m_pendingBytes = 0;
     return Error;
 }
 
@@ -80,7 +84,8 @@ FtpReplyParser::Result FtpReplyParser::next(FtpReply* reply)
         return Error;
     for (;;) {
         QByteArray raw;
-        const FtpLineBuffer::Result r = m_lines.takeLine(&raw);
+        int consumed = 0;
+        const FtpLineBuffer::Result r = m_lines.takeLine(&raw, &consumed);
         if (r == FtpLineBuffer::NeedMore)
             return NeedMore;
         if (r == FtpLineBuffer::TooLong)
@@ -98,15 +103,19 @@ FtpReplyParser::Result FtpReplyParser::next(FtpReply* reply)
                 return Ready;
             }
             m_pendingCode = code;
-            m_pendingBytes = raw.size();
+            m_pendingBytes = consumed;
             m_pending = QStringList{text};
             continue;
         }
 
         // Inside a multi-line reply: it ends at the line "<same code> text".
-        m_pendingBytes += raw.size();
+        // Empty lines count as much as any other: a server that sends line
+        // ends forever is stopped by the caps like one that sends text.
+        m_pendingBytes += consumed;
         if (m_pendingBytes > MaxReplyLength)
             return fail(QStringLiteral("Reply longer than %1 bytes").arg(MaxReplyLength));
+        if (m_pending.size() >= MaxReplyLines)
+            return fail(QStringLiteral("Reply longer than %1 lines").arg(MaxReplyLines));
         if (code == m_pendingCode && sep == ' ') {
             m_pending.append(decode(raw.mid(4)));
             reply->code = m_pendingCode;

@@ -22,8 +22,10 @@ public:
     explicit FtpLineBuffer(int maxLineLength = 8192) : m_max(maxLineLength) {}
 
     void append(const QByteArray& data) { m_buffer.append(data); }
-    // Takes the next complete line, without its line end.
-    Result takeLine(QByteArray* line);
+    // Takes the next complete line, without its line end. When given,
+    // *consumed receives the bytes the line took in the stream, line end
+    // included.
+    Result takeLine(QByteArray* line, int* consumed = nullptr);
     // The bytes after the last complete line (an unterminated last line).
     QByteArray takeRest();
     void clear();
@@ -48,11 +50,15 @@ struct FtpReply
     bool isIntermediate() const { return code / 100 == 3; }
 };
 
+// A reply may not pass any of three caps: bytes per line, bytes per reply
+// (every byte received, line ends included) and lines per reply. What the
+// parser holds therefore stays bounded whatever the server sends.
 class FtpReplyParser
 {
 public:
     static constexpr int MaxLineLength = 8192;
     static constexpr int MaxReplyLength = 64 * 1024;
+    static constexpr int MaxReplyLines = 1024;
 
     enum Result
     {
@@ -63,7 +69,7 @@ public:
 
     void append(const QByteArray& data) { m_lines.append(data); }
     // Ready: *reply holds the next complete reply. Error: the stream is broken
-    // (over-long line or reply, malformed line) and stays so until reset().
+    // (a cap passed, a malformed line) and stays so until reset().
     Result next(FtpReply* reply);
     QString errorString() const { return m_error; }
     void reset();
@@ -74,6 +80,6 @@ private:
     FtpLineBuffer m_lines{MaxLineLength};
     QStringList m_pending; // lines of a multi-line reply in progress
     int m_pendingCode = 0;
-    int m_pendingBytes = 0;
+    int m_pendingBytes = 0; // bytes of the reply in progress, line ends included
     QString m_error;
 };

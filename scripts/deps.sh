@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the console, the simulator and the tests need,
-# only when some are missing.
+# only when some are missing. "scripts/deps.sh fuzz" adds clang and its
+# libFuzzer runtime for the fuzz targets (scripts/fuzz.sh).
 set -euo pipefail
 
 PACKAGES=(
@@ -8,6 +9,9 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5serialbus5-dev libqcustomplot-dev
     libmodbus-dev mbpoll python3 python3-pyftpdlib curl iproute2 util-linux procps
 )
+if [ "${1:-}" = "fuzz" ]; then
+    PACKAGES+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

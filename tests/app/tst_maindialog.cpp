@@ -267,8 +267,8 @@ private slots:
             buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
             buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
             buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.12", "Inv1", 2)};
-        for (QByteArray& r : replies)
-            w.ProcessTheDatagram(r);
+        for (QByteArray& r : replies) // each from the address it advertises
+            w.ProcessTheDatagram(r, QHostAddress(DiscoveryDatagram::parseReply(r)->ip));
         QCOMPARE(w.equipmentKeys().toList(), (QStringList{"127.0.0.12-502-LOCAL", "127.0.0.13-502-LOCAL",
                                                           "127.0.0.14-502-LOCAL", "127.0.0.15-502-LOCAL"}));
         QVERIFY(w.tiles()[2]->getIsStringBox() && w.tiles()[2]->getTheInvIsZETA());
@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(stored("/app/Inverters/InvListNames"), QString("Inv0,Inv1,North,Box,????,"));
         // A known board renamed: its own stored entry follows, even behind another plant's.
         QByteArray renamed = buildReply("1.5.0", "127.0.0.12", "Renamed", 2);
-        w.ProcessTheDatagram(renamed);
+        w.ProcessTheDatagram(renamed, QHostAddress("127.0.0.12"));
         QCOMPARE(w.tiles()[0]->getTheInvName(), QString("Renamed"));
         QCOMPARE(stored("/app/Inverters/InvListNames"), QString("Inv0,Renamed,North,Box,????,"));
         w.setScanning(false);

@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QNetworkInterface>
 #include <QPushButton>
 #include <QtTest>
 
@@ -42,12 +41,10 @@ private slots:
     void initTestCase()
     {
         // Never broadcast anywhere but in the isolated namespace.
-        for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces()) {
-            const QString n = ni.name();
-            if (n != "lo" && n != "velora0" && n != "velora1")
-                QFAIL(qPrintable("not inside the isolated network (interface " + n +
-                                 "); run through scripts/netns-run.sh"));
-        }
+        const QString outside = testsupport::interfaceOutside({"lo", "velora0", "velora1"});
+        if (!outside.isEmpty())
+            QFAIL(qPrintable("not inside the isolated network (interface " + outside +
+                             "); run through scripts/netns-run.sh"));
         QVERIFY(QNetworkInterface::interfaceFromName("velora0").isValid());
         QVERIFY(sim.start({}));
     }

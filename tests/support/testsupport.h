@@ -8,6 +8,7 @@
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QtGlobal>
 #ifdef QT_WIDGETS_LIB
@@ -67,6 +68,48 @@ inline void saveGrab(QWidget* w, const QString& name)
     w->grab().save(QDir(out).filePath(name + ".png"));
 }
 #endif
+
+// Keeps the warnings of one logging category while it lives (for tests that
+// check what the console logs); every other message goes on to the handler
+// installed before.
+class CategoryWarnings
+{
+public:
+    explicit CategoryWarnings(const char* category)
+    {
+        s_category = category;
+        s_lines.clear();
+        s_previous = qInstallMessageHandler(handle);
+    }
+    ~CategoryWarnings() { qInstallMessageHandler(s_previous); }
+    CategoryWarnings(const CategoryWarnings&) = delete;
+    CategoryWarnings& operator=(const CategoryWarnings&) = delete;
+    const QStringList& lines() const { return s_lines; }
+    void clear() { s_lines.clear(); }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type == QtWarningMsg && qstrcmp(context.category, s_category) == 0)
+            s_lines << text;
+        else if (s_previous)
+            s_previous(type, context, text);
+    }
+    static inline const char* s_category = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QStringList s_lines;
+};
+
+// The first network interface whose name is not among the given ones, empty
+// when there is none: tests that broadcast check that they run inside the
+// namespace made for them.
+inline QString interfaceOutside(const QStringList& names)
+{
+    for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
+        if (!names.contains(ni.name()))
+            return ni.name();
+    return QString();
+}
 
 // Folder of the built programs (plantsim and the console), for tests that start them.
 inline QString binaryDir()

@@ -1,0 +1,186 @@
+// The console's discovery under a flood: a host of the segment sends 10 000
+// datagrams a second for 10 seconds to the console's discovery port, half of
+// them malformed, half replies that advertise other addresses than their
+// sender's, while one real board (plantsim) answers the scans. Runs only
+// inside the isolated network of scripts/netns-run.sh.
+#include "discoverydatagram.h"
+#include "invbutton.h"
+#include "maindialog.h"
+#include "plantsimprocess.h"
+#include "testsupport.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char* const ConsoleAddress = "192.168.1.10";
+const char* const RealBoard = "192.168.1.20";
+const char* const FloodHost = "192.168.1.22"; // a host of the segment that is no board of the plant
+constexpr int DatagramsPerSecond = 10000;
+constexpr int FloodSeconds = 10;
+
+// Sends the flood from its own thread with plain sockets, paced per
+// millisecond, so that the console's event loop is the only one measured.
+class FloodSender : public QThread
+{
+public:
+    std::atomic<int> sent{0};
+    std::atomic<int> failed{0};
+
+    FloodSender()
+    {
+        QRandomGenerator random(12);
+        for (int i = 0; i < 100; ++i) {
+            // Malformed: random bytes of random sizes, and replies with one
+            // header field, the kind or the address text wrong.
+            QByteArray junk(int(random.bounded(600)), '\0');
+            for (char& c : junk)
+                c = char(random.bounded(256));
+            malformed << junk;
+        }
+        const QByteArray good = DiscoveryDatagram::buildReply("1.5.0", "192.168.1.30", "Bad", 2);
+        malformed << good.left(263) << good + '\0'
+                  << DiscoveryDatagram::buildReply("1.5.0", "192.168.1.31", "Bad", 4)
+                  << DiscoveryDatagram::buildReply("1.5.0", "192.168.1", "Bad", 2)
+                  << QByteArray(good).replace(14, 1, QByteArray(1, '\0'));
+        // Replies that advertise another address than the sender's: new
+        // boards, the factory address, and the real board under a new name.
+        for (int i = 0; i < 100; ++i)
+            spoofed << DiscoveryDatagram::buildReply("1.5.0",
+                                                     QByteArray("192.168.1.") + QByteArray::number(150 + i),
+                                                     "Spoofed", quint8(2 + i % 2));
+        spoofed << DiscoveryDatagram::buildReply("1.5.0", "192.168.1.100", "Factory", 2)
+                << DiscoveryDatagram::buildReply("1.5.0", RealBoard, "Spoofed", 2);
+    }
+
+protected:
+    void run() override
+    {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        inet_pton(AF_INET, FloodHost, &from.sin_addr);
+        inet_pton(AF_INET, ConsoleAddress, &to.sin_addr);
+        to.sin_port = htons(DiscoveryDatagram::ReplyPort);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            failed = DatagramsPerSecond * FloodSeconds;
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const int perMs = DatagramsPerSecond / 1000;
+        for (int ms = 0; ms < FloodSeconds * 1000; ++ms) {
+            for (int k = 0; k < perMs; ++k) {
+                const int n = ms * perMs + k;
+                const QByteArray& d =
+                    n % 2 ? malformed.at((n / 2) % malformed.size()) : spoofed.at((n / 2) % spoofed.size());
+                if (::sendto(fd, d.constData(), size_t(d.size()), 0, reinterpret_cast<sockaddr*>(&to),
+                             sizeof to) == d.size())
+                    ++sent;
+                else
+                    ++failed;
+            }
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(ms + 1));
+        }
+        ::close(fd);
+    }
+
+private:
+    QList<QByteArray> malformed, spoofed;
+};
+
+} // namespace
+
+class TestE2eFlood : public QObject
+{
+    Q_OBJECT
+    testsupport::SandboxSettings sandbox;
+    PlantSimProcess sim;
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        const QString outside = testsupport::interfaceOutside({"lo", "velora0", "velora1"});
+        if (!outside.isEmpty())
+            QFAIL(qPrintable("not inside the isolated network (interface " + outside +
+                             "); run through scripts/netns-run.sh"));
+        const QJsonObject board{{"id", "real"},          {"kind", "inverter"},   {"firmware", 150},
+                                {"name", "Real"},        {"address", RealBoard}, {"modbusPort", 502},
+                                {"discoveryPort", 33000}};
+        QVERIFY(sim.start({"--scenario", writeScenario(dir, {board}), "--no-ftp", "--quiet"}));
+    }
+
+    void floodOfHostileDatagrams()
+    {
+        testsupport::CategoryWarnings discoveryLog("velora.discovery");
+        MainDialog w;
+        // The plant window's event loop: a 10 ms timer and how late it fires.
+        QElapsedTimer clock;
+        qint64 last = -1, worstLateness = 0, realBoardAddedAt = -1;
+        bool flooding = false;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        connect(&probe, &QTimer::timeout, &w, [&] {
+            const qint64 now = clock.elapsed();
+            if (flooding && last >= 0)
+                worstLateness = qMax(worstLateness, now - last - 10);
+            last = now;
+            if (realBoardAddedAt < 0 && !w.tiles().isEmpty())
+                realBoardAddedAt = now;
+        });
+
+        FloodSender flood;
+        QSignalSpy floodDone(&flood, &QThread::finished);
+        clock.start();
+        probe.start(10);
+        flooding = true;
+        flood.start();
+        // The scans start while the flood runs: the real board answers them.
+        w.CompleteFirstUse("velora0", ConsoleAddress, {"LOCAL"}, "LOCAL");
+        QVERIFY(floodDone.wait((FloodSeconds + 10) * 1000));
+        const qint64 floodEnd = clock.elapsed();
+        flooding = false;
+
+        qInfo("flood: %d datagrams sent in %.1f s (%d refused by the sender's stack); worst lateness of the "
+              "plant window's 10 ms timer: %lld ms",
+              flood.sent.load(), floodEnd / 1000.0, flood.failed.load(), worstLateness);
+        QVERIFY(flood.sent > DatagramsPerSecond * FloodSeconds / 2);
+
+        // The real board was added while the flood ran, and nothing else.
+        QVERIFY2(realBoardAddedAt >= 0 && realBoardAddedAt < floodEnd,
+                 qPrintable(QString("real board added at %1 ms, flood ended at %2 ms")
+                                .arg(realBoardAddedAt)
+                                .arg(floodEnd)));
+        QCOMPARE(w.equipmentKeys().toList(), QStringList{QString(RealBoard) + "-502-LOCAL"});
+        QCOMPARE(w.tiles().first()->getTheInvName(), QString("Real"));
+        QVERIFY(!w.unconfiguredPresent());
+
+        // What was dropped is told once per scan: a few lines for 100 000 datagrams.
+        QTRY_VERIFY_WITH_TIMEOUT(!discoveryLog.lines().isEmpty(), 15000);
+        qInfo("%s", qPrintable(discoveryLog.lines().join('\n')));
+        QVERIFY2(discoveryLog.lines().size() <= 3, qPrintable(discoveryLog.lines().join('\n')));
+        QVERIFY2(discoveryLog.lines().first().startsWith("Discovery scan: dropped ") &&
+                     !discoveryLog.lines().first().startsWith("Discovery scan: dropped 0 "),
+                 qPrintable(discoveryLog.lines().first()));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.scanning(), 10000);
+        QCOMPARE(w.equipmentKeys().size(), 1);
+        testsupport::saveGrab(&w, "plant-after-flood");
+    }
+};
+
+VELORA_CONSOLE_TEST_MAIN(TestE2eFlood)
+#include "tst_e2e_flood.moc"
