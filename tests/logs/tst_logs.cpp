@@ -59,6 +59,41 @@ private slots:
         QCOMPARE(p.dailyLogPath(QDate(2016, 3, 7)),
                  folder.isEmpty() ? QString() : folder + "/DP_2016_03_07.log");
     }
+    // Names received from a board: used only when they stay directly in the folder.
+    void fileInFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("day log") << "DP_2016_03_07.log" << true;
+        QTest::newRow("dots inside a name") << "DP_..log" << true;
+        QTest::newRow("parent") << ".." << false;
+        QTest::newRow("current") << "." << false;
+        QTest::newRow("climbing") << "../DP_x.log" << false;
+        QTest::newRow("absolute") << "/tmp/DP_x.log" << false;
+        QTest::newRow("subfolder") << "hisram/DP_x.log" << false;
+        QTest::newRow("backslash") << "..\\DP_x.log" << false;
+        QTest::newRow("line break") << "DP_x\nlog" << false;
+        QTest::newRow("NUL") << QString("DP_x") + QChar(0) + "log" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void fileInFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, inside);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("inv-502-LOCAL");
+        QCOMPARE(StoragePaths::fileInFolder(folder, name), inside ? folder + "/" + name : QString());
+        QCOMPARE(StoragePaths::fileInFolder(QString(), name), QString());
+    }
+    void historyFolder()
+    {
+        QTemporaryDir dir;
+        const StoragePaths p(dir.path(), "10.0.0.2", 502, "A");
+        QVERIFY(p.create());
+        QVERIFY(QFileInfo(p.historyFolder()).isDir());
+        QCOMPARE(p.historyFilePath("DP_2016_03_07.log"), p.storageFolder() + "/hisram/DP_2016_03_07.log");
+        QCOMPARE(StoragePaths().historyFilePath("x"), QString());
+    }
     void eventLogAppends()
     {
         QTemporaryDir dir;
