@@ -317,6 +317,7 @@ void EquipmentLink::SendState(QueryState state)
 
 void EquipmentLink::SendQuery()
 {
+    emit pollTick();
     ++missed;
     if (dotsUp && ++dots >= 6)
         dotsUp = false;

@@ -216,6 +216,9 @@ signals:
     // line: the caller's source line, for traces.
     void logSyncDue();
     void ftpJobMustClose(int line);
+    // Every tick of the poll timer, first thing, connected or not: a pending
+    // request to abandon the FTP job is served here.
+    void pollTick();
     // A fatal fault with its code ("invb - ...").
     void fault(const QString& code);
 
