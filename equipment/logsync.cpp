@@ -1,6 +1,7 @@
 #include "logsync.h"
 
 #include "boardftp.h"
+#include "downloadfile.h"
 #include "equipmentlink.h"
 #include "equipmentsettings.h"
 #include "invlog.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTimer>
 
 LogSync::LogSync(EquipmentLink* equipmentLink, QObject* parent) : QObject(parent), link(equipmentLink)
@@ -220,8 +220,8 @@ bool LogSync::openDownload(const QString& path)
     if (path.isEmpty())
         return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    download = new QSaveFile(path);
-    if (!download->open(QIODevice::WriteOnly)) {
+    download = new DownloadFile(path);
+    if (!download->open()) {
         qCDebug(lcLogSync, "%s: cannot write %s: %s", "openDownload", qPrintable(path),
                 qPrintable(download->errorString()));
         discardDownload();
@@ -249,15 +249,14 @@ void LogSync::discardDownload()
     getId = -1;
     if (!download)
         return;
-    download->cancelWriting();
-    delete download; // removes the unfinished copy
+    delete download; // removes the partial copy
     download = nullptr;
 }
 
 void LogSync::fetchOne(const QString& name)
 {
     if (openDownload(storage.filePath(name)))
-        getId = ftp->get(name, download, FtpClient::Binary);
+        getId = ftp->get(name, download->device(), FtpClient::Binary);
 }
 
 void LogSync::ManageFtpGetOfLogs()
@@ -289,7 +288,7 @@ void LogSync::manageDownloads(bool history)
             ++index;
             continue;
         }
-        getId = ftp->get(names.at(index), download, FtpClient::Binary);
+        getId = ftp->get(names.at(index), download->device(), FtpClient::Binary);
         return; // the next step runs once this download is done
     }
     StopFtpActivityTimer(__LINE__);

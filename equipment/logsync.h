@@ -32,10 +32,10 @@
 
 #include <functional>
 
+class DownloadFile;
 class EquipmentLink;
 class EquipmentSettings;
 class MonthlyEnergyCache;
-class QSaveFile;
 class QTimer;
 
 class LogSync : public QObject
@@ -185,7 +185,7 @@ private:
 
     FtpClient* ftp = nullptr;
     int job = NoJob;
-    QSaveFile* download = nullptr;
+    DownloadFile* download = nullptr;
     int getId = -1;
     QStringList logNames;
     QStringList historyNames;

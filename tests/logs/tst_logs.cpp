@@ -1,5 +1,6 @@
 // Storage folders, the event log and the readers of the copied daily and totals logs.
 #include "dailylog.h"
+#include "downloadfile.h"
 #include "invlog.h"
 #include "logtext.h"
 #include "storagepaths.h"
@@ -93,6 +94,46 @@ private slots:
         QVERIFY(QFileInfo(p.historyFolder()).isDir());
         QCOMPARE(p.historyFilePath("DP_2016_03_07.log"), p.storageFolder() + "/hisram/DP_2016_03_07.log");
         QCOMPARE(StoragePaths().historyFilePath("x"), QString());
+    }
+    // A download replaces the copy only once committed; a dropped one leaves nothing.
+    void downloadFile_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("new, committed") << false << true;
+        QTest::newRow("new, dropped") << false << false;
+        QTest::newRow("over a copy, committed") << true << true;
+        QTest::newRow("over a copy, dropped") << true << false;
+    }
+    void downloadFile()
+    {
+        QFETCH(bool, existing);
+        QFETCH(bool, commit);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("DP_2016_03_07.log");
+        if (existing)
+            writeFile(path, "good copy\n");
+        {
+            DownloadFile d(path);
+            QVERIFY(d.open());
+            QCOMPARE(d.device()->write("fresh"), qint64(5));
+            // While it runs the copy is untouched.
+            QCOMPARE(QFileInfo::exists(path), existing);
+            if (existing)
+                QCOMPARE(QFileInfo(path).size(), qint64(10));
+            if (commit)
+                QVERIFY(d.commit());
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 commit || existing ? QStringList{"DP_2016_03_07.log"} : QStringList());
+        if (commit || existing) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray(commit ? "fresh" : "good copy\n"));
+            QVERIFY(f.permissions() & QFileDevice::ReadOther);
+        }
+        DownloadFile nowhere(dir.filePath("missing/x.log"));
+        QVERIFY(!nowhere.open());
     }
     void eventLogAppends()
     {
