@@ -195,7 +195,8 @@ public slots:
 
 signals:
     void statusChanged(const QString& text);
-    // A tick of the poll timer begins (every equipment, connected or not).
+    // A tick of the poll timer begins (every equipment, connected or not):
+    // the windows are served and a pending request to abandon the FTP job.
     void tickStarted();
     // A connection attempt starts (the TPX synoptic's values read "---").
     void connecting();

@@ -86,6 +86,8 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     link = new EquipmentLink(this);
     ConnectLink();
     ConnectWindows();
+    logSync = new LogSync(link, this);
+    ConnectLogSync();
     oneSecondTimer = new QTimer(this);
     connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
     oneSecondTimer->start(2000);
@@ -138,9 +140,13 @@ void InvButton::ConnectLink()
             SetIcon(TileTexts::iconForNominal(link->nominalPower(), false));
     });
     connect(link, &EquipmentLink::versionRead, this, [this] {
-        if (!link->isZeta() && link->protocolFlags().legacy && !beingDeleted)
+        if (beingDeleted)
+            return;
+        if (!link->isZeta() && link->protocolFlags().legacy)
             ButtonUpdate->setToolTip("The update function is enabled from 1.2.3\n software version. Please "
                                      "update manually.");
+        else
+            ButtonUpdate->setToolTip("Update software");
     });
     connect(link, &EquipmentLink::typeInfoRead, this, [this] {
         const registerblocks::TypeInfo& t = link->typeInfo();

@@ -12,6 +12,7 @@
 
 #include "equipmentlink.h"
 #include "equipmentsettings.h"
+#include "logsync.h"
 #include "querytable.h"
 #include "registerblocks.h"
 #include "storagepaths.h"
@@ -22,6 +23,8 @@
 #include <QPointer>
 #include <QString>
 #include <QVector>
+
+#include <functional>
 
 class QLabel;
 class QFrame;
@@ -107,6 +110,30 @@ public:
     void DestroySocket() { link->DestroySocket(); }
     void RestartConnectionTimer() { link->RestartConnectionTimer(); }
     void SetTheInvAsUnreachable() { link->SetTheInvAsUnreachable(); }
+
+    // Log synchronisation and upgrade upload over FTP, run by LogSync.
+    LogSync* getTheLogSync() const { return logSync; }
+    void StartFtpActivity(int kind) { logSync->StartFtpActivity(kind); }
+    void StartFtpActivityTimer() { logSync->StartFtpActivityTimer(); }
+    void StopFtpActivityTimer(int line) { logSync->StopFtpActivityTimer(line); }
+    void RestartFtpActivityTimer() { logSync->RestartFtpActivityTimer(); }
+    void CloseFtp(int line) { logSync->CloseFtp(line); }
+    void CloseOpenFileAndFtp(int line) { logSync->CloseOpenFileAndFtp(line); }
+    static bool fileExists(const QString& path) { return LogSync::fileExists(path); }
+    void ManageFtpGetOfLogs() { logSync->ManageFtpGetOfLogs(); }
+    void ManageFtpGetOfHisRam() { logSync->ManageFtpGetOfHisRam(); }
+    void SaveTodaySync() { logSync->SaveTodaySync(); }
+    void SetLastSync(int day, int month, int year) { logSync->SetLastSync(day, month, year); }
+    bool getTheTodayLogIsFetched() const { return logSync->todayLogFetched(); }
+    // The communication window's requests: a log sync or a history sync when
+    // connected (true when it started), and "Stop download".
+    bool RequestLogSync() { return logSync->startIfConnected(LogSync::LogFilesSync); }
+    bool RequestHisRamSync() { return logSync->startIfConnected(LogSync::HistorySync); }
+    void StopFtpDownload() { logSync->StopDownload(); }
+    // The Update button's file choice; the file dialog unless replaced.
+    void setUpgradeFileChooser(std::function<QString()> chooser) { upgradeFileChooser = std::move(chooser); }
+    // Uploads the chosen upgrade file; false when it was refused.
+    bool StartUpgrade(const QString& path) { return logSync->StartUpgrade(path); }
 
     // State of the request cycle, read by tools and tests.
     querytable::QueryState getTheQueryStatus() const { return link->queryState(); }
@@ -207,6 +234,9 @@ signals:
     // against, its length, and whether it was handled (right length, no
     // exception).
     void ReplyReceived(int queryState, int bytes, bool handled);
+    // A log or history sync has ended or been stopped: the communication
+    // window, when open, shows its sync buttons again.
+    void FtpSyncEnded();
 
 public slots:
     // The link's cycle and connection events, forwarded.
@@ -237,11 +267,14 @@ public slots:
     void GraphIsClosed();
     void ProbesClicked();
     void TPXMeasuresClicked();
+    void UpdateButton();
 
 private:
     void BuildWidgets();
     void BuildStringBoxView();
     void ConnectLink();
+    void ConnectLogSync();
+    void ShowSnapshot(const QString& path);
     void SetIcon(const QString& image);
     void ShowExcluded();
     void DashValues(bool energyToo);
@@ -270,6 +303,8 @@ private:
     bool FtpIsPossible() const;
 
     EquipmentLink* link = nullptr;
+    LogSync* logSync = nullptr;
+    std::function<QString()> upgradeFileChooser;
     EquipmentSettings settings;
 
     // Identity.

@@ -29,6 +29,7 @@ void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& d
     link->setAnnouncedVersion(versionText);
     if (ftpPort == 0)
         ftpPort = 21;
+    logSync->setFtpPort(ftpPort);
     // An empty DNS name counts as none: the link then uses the IP address.
     addressedByIp = dns == QLatin1String(plantlists::NoDnsName) || dns.isEmpty();
     addressText = addressedByIp ? ip : dns;
@@ -41,6 +42,7 @@ void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& d
 
     BuildStorage();
     settings.open(key);
+    logSync->setSettings(&settings);
     LoadSettings();
 
     ShowExcluded();
@@ -132,6 +134,8 @@ void InvButton::BuildStorage()
     storage = StoragePaths(storageRoot, addressText, link->port(), plant);
     storage.create();
     link->setStorageFolder(storage.storageFolder());
+    logSync->setStorage(storage);
+    logSync->setMonthlyEnergyCache(&monthlyEnergy);
     monthlyEnergy.fill(storage.storageFolder(), QDate::currentDate().year());
 }
 
@@ -167,6 +171,7 @@ void InvButton::setTheFtpPort(int port)
     if (port != ftpPort)
         ftpPortChanged = true;
     ftpPort = port;
+    logSync->setFtpPort(port);
 }
 
 bool InvButton::theInvWantsToChangeTcpPort()

@@ -42,6 +42,27 @@ QString StoragePaths::filePath(const QString& fileName) const
     return isValid() ? folder + QLatin1Char('/') + fileName : QString();
 }
 
+QString StoragePaths::historyFilePath(const QString& fileName) const
+{
+    return isValid() ? history + QLatin1Char('/') + fileName : QString();
+}
+
+QString StoragePaths::fileInFolder(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QString();
+    for (const QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QChar(0) || c == QLatin1Char('\r') ||
+            c == QLatin1Char('\n'))
+            return QString();
+    const QString path = folder + QLatin1Char('/') + name;
+    // What the path resolves to must still be an entry of the folder itself.
+    const QString parent = QFileInfo(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).absolutePath();
+    if (parent != QDir::cleanPath(QFileInfo(folder).absoluteFilePath()))
+        return QString();
+    return path;
+}
+
 QString StoragePaths::storageFolderFor(const QString& root, const QString& address, int tcpPort,
                                        const QString& plant)
 {

@@ -31,6 +31,15 @@ public:
     QString totalsLogPath(int year) const { return filePath(totalsLogName(year)); }
     QString snapshotPath() const { return filePath(snapshotName()); }
     QString eventLogPath() const { return filePath(eventLogName()); }
+    // Path of a file of the history folder ("" when not valid).
+    QString historyFilePath(const QString& fileName) const;
+
+    // folder + "/" + name when that path names an entry directly inside the
+    // folder; "" otherwise (an empty folder or name, ".", "..", a name with
+    // a path separator, NUL or line break, or one that resolves elsewhere).
+    // Names received from a board pass through here before anything is
+    // written under them.
+    static QString fileInFolder(const QString& folder, const QString& name);
 
     // Storage folder: root + address + "-" + port + "-" + plant, the port 0
     // written as 502. A root without a trailing "/" gets one; path separators

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -99,6 +100,16 @@ void FileServer::writeFiles(BoardModel* model, bool todayOnly)
     const QString hisram = dir.filePath("hisram");
     QDir().mkpath(applog);
     QDir().mkpath(hisram);
+    if (!todayOnly)
+        for (const QString& extra : model->config().ftpExtraFiles) {
+            QDir().mkpath(QFileInfo(dir.filePath(extra)).absolutePath());
+            writeFile(dir.filePath(extra), extra.toUtf8() + "\n");
+        }
+    if (!model->config().ftpLogs) {
+        if (!todayOnly)
+            writeFile(dir.filePath("snapshot.png"), snapshotPng(quint8(qHash(model->config().id))));
+        return;
+    }
     writeFile(applog + "/" + BoardModel::dailyLogName(now.date()), model->dailyLog(now.date(), now));
     writeFile(applog + "/" + BoardModel::totalsLogName(now.date().year()),
               model->totalsLog(now.date().year(), now));
@@ -151,6 +162,8 @@ bool FileServer::start(QString* error)
                               {"password", kPassword},
                               {"masquerade", c.ftpMasquerade},
                               {"stall", c.faults.contains(Fault::FtpStall)},
+                              {"stall_once", c.faults.contains(Fault::FtpStallOnce)},
+                              {"extra_names", QJsonArray::fromStringList(c.ftpListExtra)},
                               {"pasv_address", c.faults.contains(Fault::FtpPasvAddress)},
                               {"silent", c.faults.contains(Fault::FtpSilent)}};
     }
@@ -186,8 +199,9 @@ void FileServer::faultsChanged(BoardModel* model)
 {
     const BoardConfig& c = model->config();
     const auto onOff = [&c](Fault f) { return c.faults.contains(f) ? "on" : "off"; };
-    process.write(QString("stall %1 %2\npasv %1 %3\nsilent %1 %4\n")
-                      .arg(c.id, onOff(Fault::FtpStall), onOff(Fault::FtpPasvAddress), onOff(Fault::FtpSilent))
+    process.write(QString("stall %1 %2\npasv %1 %3\nsilent %1 %4\nstallonce %1 %5\n")
+                      .arg(c.id, onOff(Fault::FtpStall), onOff(Fault::FtpPasvAddress),
+                           onOff(Fault::FtpSilent), onOff(Fault::FtpStallOnce))
                       .toUtf8());
 }
 
@@ -203,6 +217,11 @@ void FileServer::readOutput()
             for (BoardModel* m : models)
                 if (m->config().id == parts.value(1))
                     m->config().ftpPort = quint16(parts.value(2).toUInt());
+        } else if (parts.value(0) == "FTPONCE") {
+            // The one-shot stall has been used: the fault is off again.
+            for (BoardModel* m : models)
+                if (m->config().id == parts.value(1))
+                    m->config().faults.remove(Fault::FtpStallOnce);
         } else if (parts.value(0) == "FTPREADY") {
             emit ready();
         } else if (!line.isEmpty()) {

@@ -2,31 +2,36 @@
 
 Started by plantsim with one argument, a JSON file:
     {"boards": [{"id", "address", "port", "root", "user", "password",
-                 "masquerade", "stall", "pasv_address"}]}
+                 "masquerade", "stall", "stall_once", "pasv_address", "silent",
+                 "extra_names"}]}
 Prints, one line each, flushed:
     FTPPORT <id> <port>        a board's server listens (port chosen when 0)
     FTPREADY <count>           all listen
+    FTPONCE <id>               the one-shot stall has been used
     FTP <id> <event> ...       LOGIN, LIST, RETR, SENT, STOR, STALL, SILENT
 Reads commands on stdin, one per line:
-    stall <id> on|off          downloads stop after the first bytes
+    stall <id> on|off          downloads (not listings) stop after the first bytes
+    stallonce <id> on|off      the next download stops after the first bytes
     pasv <id> on|off           passive replies name the masquerade address
     silent <id> on|off         new connections are accepted and never greeted
 End of stdin (plantsim gone) stops the process.
 """
 
+import hashlib
 import json
 import os
 import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
 STALL_AFTER = 512  # bytes sent before a stalled download stops
 
-flags = {}  # board id -> {"stall": bool, "pasv": bool, "silent": bool}
+flags = {}  # board id -> {"stall": bool, "stallonce": bool, "pasv": bool, "silent": bool}
 
 
 def say(line):
@@ -40,12 +45,20 @@ class BoardDTP(DTPHandler):
     def __init__(self, sock, cmd_channel):
         DTPHandler.__init__(self, sock, cmd_channel)
         self.stalled = False
-        if flags[cmd_channel.board_id]["stall"]:
-            self.ac_out_buffer_size = STALL_AFTER
+        self.stalls = None  # decided when a download starts sending
 
     def initiate_send(self):
         board = self.cmd_channel.board_id
-        if flags[board]["stall"] and self.tot_bytes_sent >= STALL_AFTER and self.producer_fifo:
+        if self.stalls is None and self.file_obj is not None:
+            # Only downloads stall (listings never do); a one-shot stall
+            # belongs to the first download that takes it.
+            self.stalls = flags[board]["stall"] or flags[board]["stallonce"]
+            if flags[board]["stallonce"]:
+                flags[board]["stallonce"] = False
+                say("FTPONCE %s" % board)
+            if self.stalls:
+                self.ac_out_buffer_size = STALL_AFTER
+        if self.stalls and self.tot_bytes_sent >= STALL_AFTER and self.producer_fifo:
             if not self.stalled:
                 self.stalled = True
                 say("FTP %s STALL after=%d" % (board, self.tot_bytes_sent))
@@ -57,6 +70,17 @@ class BoardDTP(DTPHandler):
         DTPHandler.initiate_send(self)
 
 
+class BoardFS(AbstractedFS):
+    """Listings carry the board's extra names, which no file stands behind."""
+
+    def format_list(self, basedir, listing, ignore_err=True):
+        for line in AbstractedFS.format_list(self, basedir, listing, ignore_err):
+            yield line
+        for name in self.cmd_channel.extra_names:
+            line = "-rw-r--r--   1 board    board         100 Jan 01 00:00 %s\r\n" % name
+            yield line.encode("utf8", self.cmd_channel.unicode_errors)
+
+
 def make_handler(board):
     authorizer = DummyAuthorizer()
     authorizer.add_user(board["user"], board["password"], board["root"], perm="elradfmwMT")
@@ -65,6 +89,8 @@ def make_handler(board):
 
     class BoardHandler(FTPHandler):
         dtp_handler = BoardDTP
+        abstracted_fs = BoardFS
+        extra_names = list(board.get("extra_names", []))
         use_sendfile = False
         banner = "board %s ready" % board_id
 
@@ -115,8 +141,10 @@ def make_handler(board):
             say("FTP %s SENT %s" % (board_id, os.path.relpath(file, board["root"])))
 
         def on_file_received(self, file):
-            say("FTP %s STOR %s bytes=%d" % (board_id, os.path.relpath(file, board["root"]),
-                                             os.path.getsize(file)))
+            with open(file, "rb") as f:
+                digest = hashlib.sha256(f.read()).hexdigest()
+            say("FTP %s STOR %s bytes=%d sha256=%s" % (board_id, os.path.relpath(file, board["root"]),
+                                                       os.path.getsize(file), digest))
 
     BoardHandler.authorizer = authorizer
     return BoardHandler
@@ -125,7 +153,7 @@ def make_handler(board):
 def read_commands(ioloop):
     for line in sys.stdin:
         parts = line.split()
-        if len(parts) == 3 and parts[1] in flags and parts[0] in ("stall", "pasv", "silent"):
+        if len(parts) == 3 and parts[1] in flags and parts[0] in ("stall", "stallonce", "pasv", "silent"):
             flags[parts[1]][parts[0]] = parts[2] == "on"
     # plantsim has gone: stop serving.
     ioloop.call_later(0, ioloop.close)
@@ -138,8 +166,8 @@ def main():
     ioloop = IOLoop.instance()
     servers = []
     for board in config["boards"]:
-        flags[board["id"]] = {"stall": bool(board.get("stall")), "pasv": bool(board.get("pasv_address")),
-                              "silent": bool(board.get("silent"))}
+        flags[board["id"]] = {"stall": bool(board.get("stall")), "stallonce": bool(board.get("stall_once")),
+                              "pasv": bool(board.get("pasv_address")), "silent": bool(board.get("silent"))}
         server = FTPServer((board["address"], board["port"]), make_handler(board), ioloop=ioloop)
         # The connection limit counts every socket of the shared loop: leave it off.
         server.max_cons = 0

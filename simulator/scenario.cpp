@@ -21,6 +21,7 @@ const FaultEntry kFaults[] = {
     {Fault::Refuse, "refuse"},
     {Fault::Drop, "drop"},
     {Fault::FtpStall, "ftp-stall"},
+    {Fault::FtpStallOnce, "ftp-stall-once"},
     {Fault::FtpPasvAddress, "ftp-pasv-address"},
     {Fault::FtpSilent, "ftp-silent"},
     {Fault::UdpSilent, "udp-silent"},
@@ -193,6 +194,17 @@ bool scenarioFromJson(const QJsonObject& root, Scenario* out, QString* error)
         b.discoveryPort = quint16(o.value("discoveryPort").toInt(33000));
         b.configPort = quint16(o.value("configPort").toInt(34043));
         b.historyDays = o.value("historyDays").toInt(3);
+        b.ftpLogs = o.value("ftpLogs").toBool(true);
+        for (const QJsonValue& f : o.value("ftpExtraFiles").toArray()) {
+            const QString path = f.toString();
+            if (path.isEmpty() || path.startsWith('/') || path.split('/').contains("..")) {
+                *error = QString("board %1: extra file %2 outside the board's folder").arg(b.id, path);
+                return false;
+            }
+            b.ftpExtraFiles << path;
+        }
+        for (const QJsonValue& n : o.value("ftpListExtra").toArray())
+            b.ftpListExtra << n.toString();
         b.resultWord = quint16(o.value("resultWord").toString("0x0F32").toUInt(nullptr, 0));
         b.acceptsCommands = o.value("commands").toBool(true);
         b.state = o.value("state").toInt(1);
@@ -241,6 +253,9 @@ QJsonObject scenarioToJson(const Scenario& s)
         o["discoveryPort"] = b.discoveryPort;
         o["configPort"] = b.configPort;
         o["historyDays"] = b.historyDays;
+        o["ftpLogs"] = b.ftpLogs;
+        o["ftpExtraFiles"] = QJsonArray::fromStringList(b.ftpExtraFiles);
+        o["ftpListExtra"] = QJsonArray::fromStringList(b.ftpListExtra);
         o["resultWord"] = QString("0x%1").arg(b.resultWord, 4, 16, QChar('0')).toUpper().replace("0X", "0x");
         o["commands"] = b.acceptsCommands;
         o["state"] = b.state;

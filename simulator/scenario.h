@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 enum class BoardKind
@@ -28,6 +29,7 @@ enum class Fault
     Refuse,         // the register port refuses connections
     Drop,           // the connection is closed on the first request
     FtpStall,       // FTP downloads stop after the first bytes, the connection stays open
+    FtpStallOnce,   // the next FTP download stops after the first bytes, later ones run
     FtpPasvAddress, // FTP passive replies name another address than the control peer's
     FtpSilent,      // FTP connections are accepted and never greeted
     UdpSilent,      // neither discovery nor configuration queries are answered
@@ -65,6 +67,12 @@ struct BoardConfig
     quint16 discoveryPort = 33000;
     quint16 configPort = 34043;
     int historyDays = 3; // past days of daily logs beside today's
+    bool ftpLogs = true; // false: "applog" and "hisram" are served empty
+    // Further files of the FTP folders, as paths under the board's root
+    // ("applog/dp_2016_01_01.log"); each holds one line naming itself.
+    QStringList ftpExtraFiles;
+    // Names added to every FTP listing without a file behind them ("../x").
+    QStringList ftpListExtra;
     quint16 resultWord = 0x0F32;
     bool acceptsCommands = true;      // status register 8 bit 6
     int state = 1;                    // equipment state word (1 running, 3/5 alarm)

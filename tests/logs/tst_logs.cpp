@@ -1,5 +1,6 @@
 // Storage folders, the event log and the readers of the copied daily and totals logs.
 #include "dailylog.h"
+#include "downloadfile.h"
 #include "invlog.h"
 #include "logtext.h"
 #include "storagepaths.h"
@@ -58,6 +59,81 @@ private slots:
         QCOMPARE(p.isValid(), !folder.isEmpty());
         QCOMPARE(p.dailyLogPath(QDate(2016, 3, 7)),
                  folder.isEmpty() ? QString() : folder + "/DP_2016_03_07.log");
+    }
+    // Names received from a board: used only when they stay directly in the folder.
+    void fileInFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("day log") << "DP_2016_03_07.log" << true;
+        QTest::newRow("dots inside a name") << "DP_..log" << true;
+        QTest::newRow("parent") << ".." << false;
+        QTest::newRow("current") << "." << false;
+        QTest::newRow("climbing") << "../DP_x.log" << false;
+        QTest::newRow("absolute") << "/tmp/DP_x.log" << false;
+        QTest::newRow("subfolder") << "hisram/DP_x.log" << false;
+        QTest::newRow("backslash") << "..\\DP_x.log" << false;
+        QTest::newRow("line break") << "DP_x\nlog" << false;
+        QTest::newRow("NUL") << QString("DP_x") + QChar(0) + "log" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void fileInFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, inside);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("inv-502-LOCAL");
+        QCOMPARE(StoragePaths::fileInFolder(folder, name), inside ? folder + "/" + name : QString());
+        QCOMPARE(StoragePaths::fileInFolder(QString(), name), QString());
+    }
+    void historyFolder()
+    {
+        QTemporaryDir dir;
+        const StoragePaths p(dir.path(), "10.0.0.2", 502, "A");
+        QVERIFY(p.create());
+        QVERIFY(QFileInfo(p.historyFolder()).isDir());
+        QCOMPARE(p.historyFilePath("DP_2016_03_07.log"), p.storageFolder() + "/hisram/DP_2016_03_07.log");
+        QCOMPARE(StoragePaths().historyFilePath("x"), QString());
+    }
+    // A download replaces the copy only once committed; a dropped one leaves nothing.
+    void downloadFile_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("new, committed") << false << true;
+        QTest::newRow("new, dropped") << false << false;
+        QTest::newRow("over a copy, committed") << true << true;
+        QTest::newRow("over a copy, dropped") << true << false;
+    }
+    void downloadFile()
+    {
+        QFETCH(bool, existing);
+        QFETCH(bool, commit);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("DP_2016_03_07.log");
+        if (existing)
+            writeFile(path, "good copy\n");
+        {
+            DownloadFile d(path);
+            QVERIFY(d.open());
+            QCOMPARE(d.device()->write("fresh"), qint64(5));
+            // While it runs the copy is untouched.
+            QCOMPARE(QFileInfo::exists(path), existing);
+            if (existing)
+                QCOMPARE(QFileInfo(path).size(), qint64(10));
+            if (commit)
+                QVERIFY(d.commit());
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 commit || existing ? QStringList{"DP_2016_03_07.log"} : QStringList());
+        if (commit || existing) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray(commit ? "fresh" : "good copy\n"));
+            QVERIFY(f.permissions() & QFileDevice::ReadOther);
+        }
+        DownloadFile nowhere(dir.filePath("missing/x.log"));
+        QVERIFY(!nowhere.open());
     }
     void eventLogAppends()
     {

@@ -1,0 +1,571 @@
+// The FTP jobs of an equipment against plantsim's file servers on loopback,
+// without any widget: log and history syncs, the periodic chain, transfers
+// that stall, fail or are stopped, hostile listings, equipments that never
+// get a job, and the upgrade upload with its update-available query.
+#include "boardftp.h"
+#include "equipmentlink.h"
+#include "equipmentsettings.h"
+#include "ftpclient.h"
+#include "logsync.h"
+#include "plantsimprocess.h"
+#include "storagepaths.h"
+#include "testsupport.h"
+#include "totalslog.h"
+
+#include <QCryptographicHash>
+#include <QSettings>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+constexpr int HistoryDays = 5;
+const QByteArray LocalCopy = "local copy, kept\n";
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+QString day(int offset)
+{
+    return StoragePaths::dailyLogName(QDate::currentDate().addDays(offset));
+}
+// Every totals log a board serves in its log folder for the given past days.
+QStringList totalsNames(int days)
+{
+    QStringList out;
+    for (int y = QDate::currentDate().addDays(-days).year(); y <= QDate::currentDate().year(); ++y)
+        out << StoragePaths::totalsLogName(y);
+    return out;
+}
+// Entries of a folder, files and folders, without "." and "..".
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+QStringList sorted(QStringList l)
+{
+    l.sort();
+    return l;
+}
+
+// A file as our bare client fetches it from the board ("" when it failed).
+QByteArray remoteFile(quint16 port, const QString& folder, const QString& name)
+{
+    FtpClient ftp;
+    QSignalSpy done(&ftp, &FtpClient::done);
+    ftp.connectToHost("127.0.0.1", port);
+    ftp.login(boardftp::User, boardftp::Password);
+    if (!folder.isEmpty())
+        ftp.cd(folder);
+    ftp.get(name);
+    ftp.close();
+    return done.wait(10000) && !done.first().at(0).toBool() ? ftp.readAll() : QByteArray();
+}
+
+// One equipment's link (not connected unless asked) and its FTP jobs, with a
+// storage folder of its own and short activity timeouts.
+struct Equipment
+{
+    QTemporaryDir root;
+    EquipmentLink link;
+    LogSync sync{&link};
+    StoragePaths paths;
+    EquipmentSettings settings;
+    MonthlyEnergyCache cache;
+    QStringList statuses;
+    QStringList events; // buttons, sync ended, snapshot, upload
+    QString id;
+    quint16 ftpPort = 0;
+
+    Equipment(PlantSimProcess& sim, const QString& board) : id(board)
+    {
+        const SimBoard b = sim.board(board);
+        ftpPort = b.ftp;
+        link.setHostAddress(QHostAddress::LocalHost);
+        link.setTarget("127.0.0.1", b.modbus);
+        link.setStringBox(board == "sb");
+        link.setTpx(board == "tpx");
+        paths = StoragePaths(root.path(), "127.0.0.1", b.modbus, "Sim");
+        paths.create();
+        link.setStorageFolder(paths.storageFolder());
+        settings.open(QString("127.0.0.1-%1-Sim").arg(b.modbus));
+        settings.load("NO_DNS_NAME");
+        settings.setLastSync(QString());
+        sync.setFtpPort(b.ftp);
+        sync.setStorage(paths);
+        sync.setSettings(&settings);
+        sync.setMonthlyEnergyCache(&cache);
+        sync.setActivityTimeouts(1500, 3000);
+        QObject::connect(&sync, &LogSync::statusChanged, [this](const QString& s) { statuses << s; });
+        QObject::connect(&sync, &LogSync::buttonsEnabled,
+                         [this](bool on) { events << (on ? "buttons on" : "buttons off"); });
+        QObject::connect(&sync, &LogSync::syncEnded, [this] { events << "sync ended"; });
+        QObject::connect(&sync, &LogSync::snapshotFetched, [this] { events << "snapshot"; });
+    }
+    QString folder() const { return paths.storageFolder(); }
+    QString file(const QString& name) const { return paths.filePath(name); }
+    bool connect()
+    {
+        link.OpenSocket();
+        return QTest::qWaitFor([&] { return link.isConnected(); }, 10000);
+    }
+    // Until the running job, and any job it chains to, has ended.
+    bool idle(int ms = 15000)
+    {
+        return QTest::qWaitFor([&] { return sync.jobKind() == LogSync::NoJob; }, ms);
+    }
+    QString eventLog() const { return QString::fromUtf8(readFile(paths.eventLogPath())); }
+};
+} // namespace
+
+class TestLogSync : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<testsupport::SandboxSettings> sandbox;
+    std::unique_ptr<PlantSimProcess> sim;
+    QTemporaryDir dir;
+    QString outside; // where a hostile absolute name points
+
+    // Paths the board was asked for since line from ("applog/DP_....log"), in order.
+    QStringList retrieved(const QString& board, int from) const
+    {
+        const QRegularExpression re("^FTP " + board + " RETR ");
+        QStringList out;
+        for (int i = sim->indexOf(re, from); i >= 0; i = sim->indexOf(re, i + 1))
+            out << sim->lineMatching(re, i).section(' ', 3);
+        return out;
+    }
+    bool switchFault(const QString& board, const QString& name, bool on)
+    {
+        return sim->command(QString("fault %1 %2 %3").arg(board, name, on ? "on" : "off"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        sandbox = std::make_unique<testsupport::SandboxSettings>();
+        outside = dir.filePath("outside");
+        QVERIFY(QDir().mkpath(outside));
+        const auto board = [](const char* id, const char* kind, int days) {
+            return QJsonObject{
+                {"id", id}, {"kind", kind}, {"name", id}, {"nominalPower", 6000}, {"historyDays", days}};
+        };
+        QJsonObject inv = board("inv", "inverter", HistoryDays);
+        // Lower case and foreign names are left on the board; TOTALS_ and INV_ files are copied.
+        inv["ftpExtraFiles"] =
+            QJsonArray{"applog/dp_2016_01_01.log", "applog/DATA", "applog/TOTALS_2015.log", "applog/INV_A1"};
+        QJsonObject empty = board("empty", "inverter", 1);
+        empty["ftpLogs"] = false;
+        QJsonObject hostile = board("hostile", "inverter", 1);
+        hostile["ftpListExtra"] =
+            QJsonArray{"../DP_escape.log", outside + "/DP_abs.log", "..", "DP_a/../../x", "INV_..\\x"};
+        QJsonArray boards{inv,
+                          empty,
+                          hostile,
+                          board("stall", "inverter", 1),
+                          board("up", "inverter", 1),
+                          board("sb", "stringbox", 1),
+                          board("tpx", "tpx", 1)};
+        sim = std::make_unique<PlantSimProcess>();
+        QVERIFY(sim->start({"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp"}));
+    }
+    void cleanupTestCase() { sim.reset(); }
+
+    // A manual sync copies every missing listed file and only those; copies
+    // already here stay as they are; it ends with the number of names listed.
+    void syncCopiesWhatIsMissing_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("present"); // local copies before the sync
+        QTest::addColumn<QStringList>("listed");  // names the board lists and the sync takes
+        QStringList days;
+        for (int d = -HistoryDays; d <= 0; ++d)
+            days << day(d);
+        const QStringList invApplog =
+            days + totalsNames(HistoryDays) +
+            QStringList{"INV_events.log", "INV_info.txt", "TOTALS_2015.log", "INV_A1"};
+        QTest::newRow("log sync, some days here")
+            << "inv" << int(LogSync::LogFilesSync) << QStringList{day(-1), day(-3), "TOTALS_2015.log"}
+            << invApplog;
+        QTest::newRow("history sync")
+            << "inv" << int(LogSync::HistorySync) << QStringList{day(-2)}
+            << days.mid(0, HistoryDays) +
+                   QStringList{StoragePaths::totalsLogName(QDate::currentDate().year()), "INV_events.log"};
+        QTest::newRow("empty listing")
+            << "empty" << int(LogSync::LogFilesSync) << QStringList() << QStringList();
+        QTest::newRow("hostile listing")
+            << "hostile" << int(LogSync::LogFilesSync) << QStringList()
+            << QStringList{day(-1), day(0)} + totalsNames(1) + QStringList{"INV_events.log", "INV_info.txt"};
+    }
+    void syncCopiesWhatIsMissing()
+    {
+        QFETCH(QString, board);
+        QFETCH(int, kind);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, listed);
+        const bool history = kind == LogSync::HistorySync;
+        Equipment e(*sim, board);
+        const QString folder = history ? e.paths.historyFolder() : e.folder();
+        for (const QString& name : present)
+            QVERIFY(writeFile(folder + "/" + name, LocalCopy));
+        QSignalSpy ended(&e.sync, &LogSync::syncEnded);
+        QVERIFY(sim->barrier()); // lines of earlier transfers are in
+        const int from = sim->lineCount();
+
+        e.sync.StartFtpActivity(kind);
+        QCOMPARE(e.statuses.value(0), QString("Contacting..."));
+        QCOMPARE(e.events.value(0), QString("buttons off"));
+        const QString end =
+            QString(history ? "End HisRam sync. (%1 files)" : "End sync. (%1 files)").arg(listed.size());
+        QTRY_VERIFY_WITH_TIMEOUT(e.statuses.contains(end), 20000);
+        QVERIFY(ended.size() >= 1);
+        QVERIFY(e.idle()); // a log sync goes on with the totals log and the snapshot
+        QVERIFY(sim->barrier());
+
+        // Only the missing ones travelled, each once, then the chain of a log sync.
+        QStringList missing;
+        for (const QString& name : listed)
+            if (!present.contains(name))
+                missing << QString(history ? "hisram/" : "applog/") + name;
+        const QStringList got = retrieved(board, from);
+        QStringList chain;
+        if (!history)
+            chain << "applog/" + StoragePaths::totalsLogName(QDate::currentDate().year()) << "snapshot.png";
+        QCOMPARE(sorted(got.mid(0, got.size() - chain.size())), sorted(missing));
+        QCOMPARE(got.mid(got.size() - chain.size()), chain);
+        if (!missing.isEmpty())
+            QVERIFY(e.statuses
+                        .filter(QRegularExpression(
+                            history ? "^Downloading\\.\\.\\. \\[\\d+/\\d+\\] \\d{2,}K/\\d+K$"
+                                    : "^Syncing\\.\\.\\. \\[\\d+/\\d+\\] \\d{2,}K/\\d+K$"))
+                        .size() > 0);
+
+        // Copies: the ones here untouched, the fetched ones whole; nothing else in the folder.
+        for (const QString& name : present)
+            QCOMPARE(readFile(folder + "/" + name), LocalCopy);
+        const QStringList growing{day(0), StoragePaths::totalsLogName(QDate::currentDate().year())};
+        for (const QString& name : listed)
+            if (!present.contains(name) && !growing.contains(name)) // today's figures move on the board
+                QCOMPARE(readFile(folder + "/" + name),
+                         remoteFile(e.ftpPort, history ? "hisram" : "applog", name));
+        QStringList expected = listed;
+        if (!history) {
+            expected << "snapshot.png" << StoragePaths::totalsLogName(QDate::currentDate().year())
+                     << "hisram";
+            if (board == "empty") // no totals log on that board: logged, the chain went on
+                expected.removeAll(StoragePaths::totalsLogName(QDate::currentDate().year())),
+                    expected << "Inv.Log";
+        }
+        expected.removeDuplicates();
+        QCOMPARE(entries(folder), sorted(expected));
+        // Nothing was written outside the equipment's folder.
+        QCOMPARE(entries(e.root.path()), QStringList{QFileInfo(e.folder()).fileName()});
+        QCOMPARE(entries(outside), QStringList());
+
+        // The listing of a log sync records yesterday as the last sync, in the file only.
+        QSettings stored(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
+                         QString("127.0.0.1-%1-Sim").arg(sim->board(board).modbus));
+        QCOMPARE(stored.value("/inv/LastSync").toString(),
+                 history ? QString() : QDate::currentDate().addDays(-1).toString("yyyy-MM-dd"));
+        QCOMPARE(e.settings.lastSync(), QString());
+        QCOMPARE(e.events.last(), QString(history ? "buttons on" : "snapshot"));
+    }
+
+    // Connecting starts today's log, the totals log and the snapshot, every
+    // time: today's log and the totals log are overwritten, the monthly
+    // energies read again.
+    void periodicChainOverwrites()
+    {
+        Equipment e(*sim, "inv");
+        const int year = QDate::currentDate().year();
+        QVERIFY(writeFile(e.file(day(0)), LocalCopy));
+        QVERIFY(writeFile(e.file(StoragePaths::totalsLogName(year)), "2000-01-01;99999.0\n"));
+        e.cache.fill(e.folder(), year);
+        QCOMPARE(e.cache.sums().at(0), 99999.0);
+        // The board rewrites today's figures as the day goes on: ours is one
+        // of the copies taken around it.
+        const QString totals = StoragePaths::totalsLogName(year);
+        const QByteArray todayBefore = remoteFile(e.ftpPort, "applog", day(0));
+        const QByteArray totalsBefore = remoteFile(e.ftpPort, "applog", totals);
+        const auto fromBoard = [&](const QString& name, const QByteArray& before) {
+            const QByteArray local = readFile(e.file(name));
+            return local == before || local == remoteFile(e.ftpPort, "applog", name);
+        };
+        QVERIFY(sim->barrier()); // lines of earlier transfers are in
+        const int from = sim->lineCount();
+
+        QVERIFY(e.connect()); // the link asks for the chain as it connects
+        QTRY_VERIFY_WITH_TIMEOUT(e.events.contains("snapshot"), 15000);
+        QVERIFY(e.idle());
+        const QStringList chain{"applog/" + day(0), "applog/" + totals, "snapshot.png"};
+        QVERIFY(sim->barrier());
+        QCOMPARE(retrieved("inv", from), chain);
+        QVERIFY(e.sync.todayLogFetched());
+        QCOMPARE(e.cache.year(), -1);
+        QVERIFY(fromBoard(day(0), todayBefore));
+        QVERIFY(fromBoard(totals, totalsBefore));
+        QCOMPARE(readFile(e.file("snapshot.png")), remoteFile(e.ftpPort, QString(), "snapshot.png"));
+        QVERIFY(e.statuses.contains("Ready.")); // progress of a background fetch
+
+        // Five minutes later the same chain runs again.
+        QVERIFY(writeFile(e.file(day(0)), LocalCopy));
+        QVERIFY(sim->barrier());
+        const int again = sim->lineCount();
+        e.link.TheSlowTimer();
+        QVERIFY(e.sync.jobKind() == LogSync::TodayFetch);
+        QVERIFY(e.idle());
+        QVERIFY(sim->barrier());
+        QCOMPARE(retrieved("inv", again), chain);
+        QVERIFY(readFile(e.file(day(0))) != LocalCopy);
+    }
+
+    // Transfers that stall, fail or are stopped never leave a partial file and
+    // never damage a copy already here; a stalled sync is retried to a whole copy.
+    void interruptedTransfers_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("fault");    // switched on for board "stall" before the job
+        QTest::addColumn<int>("dayOffset");    // of the "today" the job fetches
+        QTest::addColumn<bool>("stop");        // "Stop download" once the transfer stalls
+        QTest::addColumn<bool>("complete");    // the day's copy ends up whole
+        QTest::addColumn<bool>("chainGoesOn"); // the totals log and snapshot follow
+        QTest::addColumn<QString>("logged");   // in the event log
+        const int sync = LogSync::LogFilesSync, today = LogSync::TodayFetch;
+        QTest::newRow("sync stalls mid-file, retried")
+            << sync << "ftp-stall-once" << 0 << false << true << true << "";
+        QTest::newRow("sync stopped mid-file") << sync << "ftp-stall" << 0 << true << false << false << "";
+        QTest::newRow("today stalls, dropped")
+            << today << "ftp-stall-once" << 0 << false << false << false << "";
+        QTest::newRow("today stopped mid-file") << today << "ftp-stall" << 0 << true << false << false << "";
+        QTest::newRow("today missing on the board")
+            << today << "" << 3 << false << false << true
+            << "ftpCommandFinished: error 1: Downloading file failed:";
+    }
+    void interruptedTransfers()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, fault);
+        QFETCH(int, dayOffset);
+        QFETCH(bool, stop);
+        QFETCH(bool, complete);
+        QFETCH(bool, chainGoesOn);
+        QFETCH(QString, logged);
+        const QString totals = StoragePaths::totalsLogName(QDate::currentDate().addDays(dayOffset).year());
+        Equipment e(*sim, "stall");
+        const QDate date = QDate::currentDate().addDays(dayOffset);
+        e.sync.setDateSource([date] { return date; });
+        // The sync lacks yesterday's log only (a whole past day, stalled after
+        // its first bytes); the today fetch finds a good copy of its day here.
+        const QString target = kind == LogSync::LogFilesSync ? day(-1) : StoragePaths::dailyLogName(date);
+        QStringList here;
+        if (kind == LogSync::LogFilesSync)
+            here << day(0) << totalsNames(1) << "INV_events.log"
+                 << "INV_info.txt";
+        else
+            here << target;
+        for (const QString& name : here)
+            QVERIFY(writeFile(e.file(name), LocalCopy));
+        if (!fault.isEmpty())
+            QVERIFY(switchFault("stall", fault, true));
+        QVERIFY(sim->barrier()); // lines of earlier transfers are in
+        const int from = sim->lineCount();
+
+        e.sync.StartFtpActivity(kind);
+        if (!fault.isEmpty())
+            QVERIFY(sim->waitForLine(QRegularExpression("^FTP stall STALL after="), from));
+        if (stop) {
+            e.sync.StopDownload();
+            QCOMPARE(e.statuses.last(), QString("Ready."));
+            QCOMPARE(e.events.mid(e.events.size() - 2), (QStringList{"sync ended", "buttons on"}));
+        }
+        QVERIFY(e.idle());
+        if (!fault.isEmpty())
+            QVERIFY(switchFault("stall", fault, false));
+        if (kind == LogSync::LogFilesSync && !stop) {
+            QVERIFY(e.statuses.contains("Transfer failed. Retrying..."));
+            QVERIFY(e.statuses.contains(QString("End sync. (%1 files)").arg(4 + totalsNames(1).size())));
+        }
+        QVERIFY(sim->barrier());
+        const QStringList got = retrieved("stall", from);
+        QCOMPARE(got.contains("snapshot.png"), chainGoesOn);
+
+        for (const QString& name : here)
+            if (!chainGoesOn || name != totals) // the chain's totals fetch overwrites
+                QCOMPARE(readFile(e.file(name)), LocalCopy);
+        if (complete)
+            QCOMPARE(readFile(e.file(target)), remoteFile(e.ftpPort, "applog", target));
+        else if (!here.contains(target))
+            QVERIFY(!QFileInfo::exists(e.file(target)));
+        // No temporary copy is left behind.
+        QStringList expected = here;
+        expected << "hisram";
+        if (complete)
+            expected << target;
+        if (chainGoesOn)
+            expected << "snapshot.png" << totals;
+        if (!logged.isEmpty())
+            expected << "Inv.Log";
+        expected.removeDuplicates();
+        if (date.year() != QDate::currentDate().year()) // no totals log for next year on the board
+            expected.removeAll(totals);
+        QCOMPARE(entries(e.folder()), sorted(expected));
+        if (!logged.isEmpty())
+            QVERIFY2(e.eventLog().contains(logged), qPrintable(e.eventLog()));
+    }
+
+    // Start requests while a job runs: a manual sync refuses them, a
+    // background fetch gives way; the window's requests need a connected board.
+    void startRequests()
+    {
+        Equipment e(*sim, "stall");
+        QVERIFY(!e.sync.startIfConnected(LogSync::LogFilesSync)); // not connected
+        QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+        QVERIFY(e.connect()); // which starts the chain
+        QVERIFY(e.sync.startIfConnected(LogSync::LogFilesSync));
+        QCOMPARE(e.sync.jobKind(), int(LogSync::LogFilesSync));
+        for (int kind : {LogSync::TodayFetch, LogSync::HistorySync, LogSync::SnapshotFetch}) {
+            e.sync.StartFtpActivity(kind);
+            QCOMPARE(e.sync.jobKind(), int(LogSync::LogFilesSync));
+        }
+        e.link.TheSlowTimer();
+        QCOMPARE(e.sync.jobKind(), int(LogSync::LogFilesSync));
+        e.sync.StopDownload();
+        QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+        QVERIFY(!e.sync.hasConnection());
+        // A background fetch is replaced by the next one.
+        e.sync.StartFtpActivity(LogSync::TotalsFetch);
+        e.sync.StartFtpActivity(LogSync::SnapshotFetch);
+        QCOMPARE(e.sync.jobKind(), int(LogSync::SnapshotFetch));
+        QVERIFY(e.idle());
+        // The link closes a job when the board goes away; a closed sync keeps
+        // refusing until it is stopped.
+        e.sync.StartFtpActivity(LogSync::LogFilesSync);
+        e.link.SetTheInvAsUnreachable();
+        QVERIFY(!e.sync.hasConnection());
+        QCOMPARE(e.sync.jobKind(), int(LogSync::LogFilesSync));
+        e.sync.StartFtpActivity(LogSync::TodayFetch);
+        QCOMPARE(e.sync.jobKind(), int(LogSync::LogFilesSync));
+        e.sync.StopDownload();
+        QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+    }
+
+    // A string box and a TPX never open an FTP connection, whatever asks.
+    void noJobsFor_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::newRow("string box") << "sb";
+        QTest::newRow("tpx") << "tpx";
+    }
+    void noJobsFor()
+    {
+        QFETCH(QString, board);
+        Equipment e(*sim, board);
+        QSignalSpy due(&e.link, &EquipmentLink::logSyncDue);
+        QVERIFY(e.connect());
+        e.link.TheSlowTimer();
+        for (int kind = LogSync::Upgrade; kind <= LogSync::SnapshotFetch; ++kind) {
+            e.sync.StartFtpActivity(kind);
+            QVERIFY(!e.sync.startIfConnected(kind));
+        }
+        QCOMPARE(due.size(), board == "tpx" ? 2 : 0); // asked for, refused
+        if (board == "tpx") {                         // its cycle has no update-available query
+            QVERIFY(writeFile(e.root.filePath("fw.tgz"), "package"));
+            QVERIFY(!e.sync.StartUpgrade(e.root.filePath("fw.tgz")));
+        }
+        QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+        QVERIFY(!e.sync.hasConnection());
+        QVERIFY(sim->barrier());
+        QVERIFY(!sim->hasLine(QRegularExpression("^FTP " + board + " ")));
+    }
+
+    // The upgrade package reaches the board as "Update.tgz"; only once that
+    // upload has finished does the link ask the board to apply it.
+    void upgrade_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("outcome");
+        QByteArray package;
+        for (int i = 0; i < 300000; ++i)
+            package += char(i * 7 % 251);
+        QTest::newRow("package") << package << "firmware-1.6.0.tgz"
+                                 << ""
+                                 << "uploaded";
+        QTest::newRow("empty file") << QByteArray() << "empty.tgz"
+                                    << ""
+                                    << "refused";
+        QTest::newRow("missing file") << QByteArray() << ""
+                                      << ""
+                                      << "refused";
+        QTest::newRow("board never answers") << package << "fw.tgz"
+                                             << "ftp-silent"
+                                             << "timed out";
+    }
+    void upgrade()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fileName);
+        QFETCH(QString, fault);
+        QFETCH(QString, outcome);
+        Equipment e(*sim, "up");
+        QVERIFY(e.connect());
+        QVERIFY(e.idle()); // the chain of the connection
+        const QString path = fileName.isEmpty() ? e.root.filePath("none.tgz") : e.root.filePath(fileName);
+        if (!fileName.isEmpty())
+            QVERIFY(writeFile(path, content));
+        if (!fault.isEmpty())
+            QVERIFY(switchFault("up", fault, true));
+        bool appliedBeforeUpload = true;
+        QObject::connect(&e.sync, &LogSync::upgradeUploaded, [&] {
+            appliedBeforeUpload = sim->hasLine(QRegularExpression("^UPGRADE up applied"));
+        });
+        QSignalSpy uploaded(&e.sync, &LogSync::upgradeUploaded);
+        QVERIFY(sim->barrier()); // lines of earlier transfers are in
+        const int from = sim->lineCount();
+
+        QCOMPARE(e.sync.StartUpgrade(path), outcome != "refused");
+        if (outcome == "refused") {
+            QVERIFY(e.statuses.last().startsWith("Upgrade refused: "));
+            QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+            e.link.TheSlowTimer(); // jobs go on as before
+            QVERIFY(e.idle());
+            QVERIFY(sim->barrier());
+            QVERIFY(!sim->hasLine(QRegularExpression("^FTP up STOR"), from));
+            return;
+        }
+        QCOMPARE(e.statuses.last(), QString("Contacting..."));
+        e.link.TheSlowTimer(); // the periodic fetch waits for the upload
+        QCOMPARE(e.sync.jobKind(), int(LogSync::Upgrade));
+        if (outcome == "timed out") {
+            QTRY_VERIFY_WITH_TIMEOUT(e.sync.timedOut() || e.sync.jobKind() == LogSync::NoJob, 10000);
+            QVERIFY(e.idle()); // closed by the link's next tick
+            QVERIFY(switchFault("up", fault, false));
+            QVERIFY(sim->barrier());
+            QCOMPARE(uploaded.size(), 0);
+            QVERIFY(!sim->hasLine(QRegularExpression("^UPGRADE up applied"), from));
+            return;
+        }
+        QVERIFY(uploaded.wait(15000));
+        QVERIFY(!appliedBeforeUpload);
+        const QString sha = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+        QVERIFY(sim->waitForLine(
+            QRegularExpression(
+                QString("^FTP up STOR Update.tgz bytes=%1 sha256=%2$").arg(content.size()).arg(sha)),
+            from));
+        QVERIFY(sim->waitForLine(QRegularExpression("^UPGRADE up applied"), from));
+        QVERIFY(e.statuses.contains("Update in progress..."));
+        QCOMPARE(e.sync.jobKind(), int(LogSync::NoJob));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogSync)
+#include "tst_logsync.moc"
