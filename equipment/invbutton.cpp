@@ -214,6 +214,7 @@ void InvButton::BuildWidgets()
     statusLabel->setFont(pixelFont(11, QFont::Normal));
     statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusLabel->setStyleSheet("color: rgb(122, 122, 122);");
+    statusLabel->setWordWrap(true); // a long status takes two lines rather than being cut
 
     snapshotLabel = makeLabel(this, "theSnapshot", QRect(200, 30, 120, 70));
     snapshotLabel->setScaledContents(true);
@@ -322,7 +323,7 @@ void InvButton::setTheStatus(const QString& text)
 {
     if (beingDeleted)
         return;
-    setFittedText(statusLabel, text);
+    setFittedText(statusLabel, text, 6);
     statusLabel->show();
     if (commWindow)
         commWindow->setTheStatus(text);
