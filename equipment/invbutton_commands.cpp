@@ -49,6 +49,13 @@ void InvButton::ConnectCommWindow()
     connect(link, &EquipmentLink::commandStatus, w, &DialogCommParams::setTheStatusCode);
     // A send that ended without its acknowledgement is not asked for again.
     connect(link, &EquipmentLink::parameterSendFinished, w, &DialogCommParams::clearTheSendRequested);
+    // A copy that ended (finished, failed or stopped) gives the window its
+    // copy buttons back.
+    connect(this, &InvButton::FtpSyncEnded, w, [w] {
+        w->setTheSyncFtpBusy(false);
+        w->setTheHisRamBusy(false);
+        w->SyncEnded();
+    });
 }
 
 void InvButton::DeleteCommWindow()
@@ -72,6 +79,25 @@ void InvButton::PollEvents()
     if (commWindow->getTheSyncRequested()) {
         commWindow->clearTheSyncRequested();
         SyncWanted();
+    }
+    // The log files or the history files, copied when the board is connected;
+    // a copy that cannot start gives the window its buttons back at once.
+    if (commWindow->getTheSyncFtpRequested()) {
+        commWindow->clearTheSyncFtpRequested();
+        commWindow->setTheSyncFtpBusy(true);
+        if (!RequestLogSync())
+            emit FtpSyncEnded();
+    }
+    if (commWindow->getTheHisRamRequested()) {
+        commWindow->clearTheHisRamRequested();
+        commWindow->setTheHisRamBusy(true);
+        if (!RequestHisRamSync())
+            emit FtpSyncEnded();
+    }
+    if (commWindow && commWindow->getTheStopRequested()) {
+        StopFtpDownload(); // timer stopped, job closed, "Ready.", buttons enabled, window told
+        commWindow->setTheStopped(true);
+        commWindow->clearTheStopRequested();
     }
 
     const registerblocks::ProtocolFlags& flags = link->protocolFlags();

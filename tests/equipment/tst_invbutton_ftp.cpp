@@ -2,6 +2,7 @@
 // snapshot in the snapshot area, the buttons while a sync runs, and the
 // Update button (availability, file choice, refusal, upload).
 #include "appinfo.h"
+#include "dialogcommparams.h"
 #include "invbutton.h"
 #include "plantsimprocess.h"
 #include "testsupport.h"
@@ -68,24 +69,49 @@ private slots:
         QTRY_VERIFY(tile->getTheLogSync()->jobKind() == LogSync::NoJob);
         QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
 
+        // "Synchro Log Files" of the communication window.
+        tile->InvClicked();
+        DialogCommParams* w = tile->getTheCommWindow();
+        QVERIFY(w);
+        auto* sync = w->findChild<QPushButton*>("SyncFtpButton");
+        auto* stop = w->findChild<QPushButton*>("FtpCloseButton");
         QSignalSpy ended(tile.get(), &InvButton::FtpSyncEnded);
-        QVERIFY(tile->RequestLogSync());
+        sync->click();
+        tile->PollEvents();
         QCOMPARE(status(*tile), QString("Contacting..."));
+        QVERIFY(w->getTheSyncFtpBusy() && !stop->isHidden() && !sync->isEnabled());
         for (const char* name : {"theGraphsButton", "theButtonAlarms", "ButtonMeasures"})
             QVERIFY2(!button(*tile, name)->isEnabled(), name);
         QTRY_VERIFY_WITH_TIMEOUT(ended.size() >= 1, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(tile->getTheLogSync()->jobKind() == LogSync::NoJob, 15000);
         QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
+        QVERIFY(!w->getTheSyncFtpBusy() && stop->isHidden() && sync->isEnabled());
         QVERIFY(QFileInfo::exists(tile->getTheStorageFolder() + "/" +
                                   StoragePaths::dailyLogName(QDate::currentDate().addDays(-1))));
         testsupport::saveGrab(tile.get(), "invbutton_snapshot");
 
-        // "Stop download" of the communication window.
-        QVERIFY(tile->RequestLogSync());
-        tile->StopFtpDownload();
+        // "Stop download" while the history files are copied.
+        w->findChild<QPushButton*>("HisRamButton")->click();
+        tile->PollEvents();
+        QCOMPARE(tile->getTheLogSync()->jobKind(), int(LogSync::HistorySync));
+        stop->click();
+        tile->PollEvents();
         QCOMPARE(status(*tile), QString("Ready."));
+        QVERIFY(w->getTheStopped() && !w->getTheHisRamBusy() && stop->isHidden() && sync->isEnabled());
         QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
         QCOMPARE(tile->getTheLogSync()->jobKind(), int(LogSync::NoJob));
+
+        // A copy asked for while the board is away gives the window its buttons back at once.
+        QVERIFY(sim->command("fault inv refuse on"));
+        QTRY_VERIFY_WITH_TIMEOUT(!tile->getTheServerIsConnected(), 10000);
+        if (DialogCommParams* again = tile->getTheCommWindow()) {
+            again->findChild<QPushButton*>("SyncFtpButton")->click();
+            tile->PollEvents();
+            QVERIFY(!again->getTheSyncFtpBusy() &&
+                    again->findChild<QPushButton*>("FtpCloseButton")->isHidden());
+        }
+        QVERIFY(sim->command("fault inv refuse off"));
+        QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 15000);
     }
 
     // The Update button: offered from 1.2.3 on; the chosen file goes up as
