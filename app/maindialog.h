@@ -3,8 +3,8 @@
 // summary, the clock and the side buttons. It owns the stored plant, the
 // supervision cycle and the discovery of the local plant.
 
-#include "plantsummary.h"
 #include "discoverydatagram.h"
+#include "plantsummary.h"
 #include "windowdrag.h"
 
 #include <QDialog>

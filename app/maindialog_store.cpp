@@ -193,6 +193,21 @@ void MainDialog::RecordPortChange(int i, bool ftp)
     }
     QCoreApplication::processEvents();
     tile->ForceReconnect();
+    if (ftp)
+        return;
+    // The key names the port: the stored entry, the tile's settings file and
+    // its storage folder follow it, so that a restart finds the equipment
+    // (its kind, exclusion, last sync and logs) under the key the plant stores.
+    const QString oldKey = tile->GetIp();
+    const QString newKey = plantlists::equipmentKey(plantlists::keyAddress(oldKey), plantlists::NoDnsName,
+                                                    tile->getThePort(), PlantName);
+    if (newKey == oldKey || plantStore->invList.contains(newKey) || !tile->FollowPortChange())
+        return;
+    plantStore->changeKey(oldKey, newKey);
+    if (j >= 0)
+        EquipmentKeys[j] = newKey;
+    if (ProbeIp == oldKey)
+        ProbeIp = newKey;
 }
 
 void MainDialog::RecordProbeChoice(InvButton* tile)

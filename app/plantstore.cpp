@@ -168,6 +168,21 @@ void PlantStore::setPort(const QString& key, int port)
     invListPorts = fromListText(settings->value(ListKeys[Ports]).toString());
 }
 
+bool PlantStore::changeKey(const QString& from, const QString& to)
+{
+    Lists lists = readLists();
+    const int k = lists.l[Keys].indexOf(from);
+    if (k < 0 || lists.l[Keys].contains(to))
+        return false;
+    lists.l[Keys][k] = to;
+    settings->setValue(ListKeys[Keys], toListText(lists.l[Keys]));
+    invList = lists.l[Keys];
+    if (probeIp == from)
+        writeProbe(to, probeProbe);
+    sync();
+    return true;
+}
+
 void PlantStore::setFtpPort(const QString& key, int port)
 {
     setListValue(key, FtpPorts, QString::number(port));

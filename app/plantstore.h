@@ -48,6 +48,10 @@ public:
     // Records a changed TCP or FTP port of the equipment with this key.
     void setPort(const QString& key, int port);
     void setFtpPort(const QString& key, int port);
+    // Gives the stored entry with key `from` the key `to` (the address and
+    // plant stay, the port changed); false when `from` is not stored or `to`
+    // already is.
+    bool changeKey(const QString& from, const QString& to);
 
     // Renames the stored entry with this key; false when not stored.
     bool rename(const QString& key, const QString& name);

@@ -6,6 +6,7 @@
 #include "settingsreadback.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 
 EquipmentSettings::EquipmentSettings() = default;
@@ -16,6 +17,26 @@ void EquipmentSettings::open(const QString& key)
     settings.reset();
     settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                            appinfo::SettingsOrganisation, key);
+}
+
+bool EquipmentSettings::moveTo(const QString& key)
+{
+    if (!settings) {
+        open(key);
+        return true;
+    }
+    QSettings target(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation, key);
+    for (const QString& k : settings->allKeys())
+        target.setValue(k, settings->value(k));
+    target.sync();
+    if (target.status() != QSettings::NoError)
+        return false;
+    const QString old = settings->fileName();
+    settings.reset();
+    if (old != target.fileName())
+        QFile::remove(old);
+    open(key);
+    return true;
 }
 
 QString EquipmentSettings::fileName() const

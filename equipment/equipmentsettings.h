@@ -21,6 +21,10 @@ public:
     // is closed first.
     void open(const QString& equipmentKey);
     bool isOpen() const { return settings != nullptr; }
+    // Moves every key of the open file into the file of another equipment
+    // key and removes the old file; the old file stays when the new one
+    // cannot be written. Opens the new file when none was open.
+    bool moveTo(const QString& equipmentKey);
     QString fileName() const;
 
     // Reads "/inv/LastSync", "/inv/IsExcluded", "/inv/IsZETA" and "/inv/IsTPX"

@@ -1,8 +1,8 @@
 // The tile's widgets, what they show and its buttons.
 #include "invbutton.h"
 
-#include "fittedtext.h"
 #include "dialogcommparams.h"
+#include "fittedtext.h"
 #include "imagebutton.h"
 #include "talvoobject.h"
 #include "tiletexts.h"

@@ -92,6 +92,11 @@ public:
     void setTheServerIsConnected(bool on) { link->setConnected(on); }
     int getThePort() const { return link->port(); }
     void setThePort(int port);
+    // After a TCP port change: the equipment key follows the port, and the
+    // settings file and storage folder named after it move with it (a
+    // restart then finds them under the key the plant stores). False when
+    // the settings could not be moved; the old key then stays.
+    bool FollowPortChange();
     int getTheFtpPort() const { return ftpPort; }
     void setTheFtpPort(int port);
     bool theInvWantsToChangeTcpPort();

@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -164,6 +166,23 @@ void InvButton::setThePort(int port)
     if (port != link->port())
         tcpPortChanged = true;
     link->setPort(port);
+}
+
+bool InvButton::FollowPortChange()
+{
+    const QString newKey = plantlists::equipmentKey(addressText, plantlists::NoDnsName, link->port(), plant);
+    if (newKey == key)
+        return true;
+    if (!settings.moveTo(newKey))
+        return false;
+    key = newKey;
+    const QString oldFolder = storage.storageFolder();
+    const QString newFolder = StoragePaths::storageFolderFor(storageRoot, addressText, link->port(), plant);
+    // The logs already copied go along; a folder already there is kept.
+    if (!oldFolder.isEmpty() && QFileInfo(oldFolder).isDir() && !QFileInfo::exists(newFolder))
+        QDir().rename(oldFolder, newFolder);
+    BuildStorage();
+    return true;
 }
 
 void InvButton::setTheFtpPort(int port)

@@ -225,12 +225,24 @@ private slots:
         MainDialog w;
         w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
         InvButton* tile = w.tiles()[0];
+        tile->setTheInvIsZETA(true);
         tile->setThePort(1502); // only this equipment's stored entry changes
         tile->setTheChosenProbe(2);
         tile->setTheObjectWantsToChangeChosenProbe(true);
         w.BackgroundActivity();
         QCOMPARE(stored("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
-        QCOMPARE(stored("/app/ProbeIp"), QString("127.0.0.80-502-Farm"));
+        // The key follows the port, and the equipment's own settings go with it.
+        QCOMPARE(stored("/app/Inverters/InvList"),
+                 QString("127.0.0.80-1502-Farm,127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
+        QCOMPARE(tile->GetIp(), QString("127.0.0.80-1502-Farm"));
+        QVERIFY(QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
+                          "127.0.0.80-1502-Farm")
+                    .value("/inv/IsZETA")
+                    .toBool());
+        QVERIFY(!QFileInfo::exists(QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                             appinfo::SettingsOrganisation, "127.0.0.80-502-Farm")
+                                       .fileName()));
+        QCOMPARE(stored("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
         QCOMPARE(stored("/app/ProbeProbe"), QString("2"));
         tile->setTheChosenProbe(0); // the same tile choosing probe 0 clears the choice
         tile->setTheObjectWantsToChangeChosenProbe(true);
