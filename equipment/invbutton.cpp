@@ -79,9 +79,21 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
 {
     setFixedSize(350, 170);
     setCheckable(false);
-    setTitle("---");
+    fullTitle = "---";
+    setTitle(fullTitle);
     BuildWidgets();
+    // The group box draws its title in its own font (a style sheet does not
+    // reach it): the tile takes the title's font, and the widgets that drew in
+    // the font they inherited keep that one.
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w->testAttribute(Qt::WA_SetFont))
+            continue;
+        QFont kept = w->font();
+        kept.resolve(QFont::AllPropertiesResolved);
+        w->setFont(kept);
+    }
     TitleBlue();
+    FitTitle();
 
     link = new EquipmentLink(this);
     ConnectLink();
@@ -252,12 +264,21 @@ void InvButton::SetIcon(const QString& image)
 
 void InvButton::TitleBlue()
 {
-    setStyleSheet(QString(TileStyle).arg("rgb(0, 0, 255)"));
+    titleColour = "rgb(0, 0, 255)";
+    ApplyTileStyle();
 }
 
 void InvButton::TitleGray()
 {
-    setStyleSheet(QString(TileStyle).arg("rgb(70, 70, 70)"));
+    titleColour = "rgb(70, 70, 70)";
+    ApplyTileStyle();
+}
+
+void InvButton::ApplyTileStyle()
+{
+    const QString style = QString(TileStyle).arg(titleColour);
+    if (styleSheet() != style)
+        setStyleSheet(style);
 }
 
 void InvButton::Palesati()
@@ -402,15 +423,35 @@ void InvButton::ClearPowerBar()
 
 void InvButton::ShowTitle(const QString& text)
 {
-    // The title is centred; the delete, exclude and update buttons start at
-    // x = 280, so the text may take twice the distance from the centre to
-    // them, less a small gap.
-    const int room = 2 * (ButtonCancel->x() - width() / 2) - 8;
-    QFont titleFont("DejaVu Sans", 9);
-    titleFont.setWeight(QFont::Bold);
-    const QString shown = QFontMetrics(titleFont).elidedText(text, Qt::ElideRight, room);
-    setTitle(shown);
-    setToolTip(shown == text ? QString() : text);
+    fullTitle = text;
+    FitTitle();
+}
+
+void InvButton::FitTitle()
+{
+    // The title is centred; it may take twice the distance from the centre to
+    // the first button of the title row that shows (the delete button at
+    // x = 280 while it is offered, else the exclude button), less a small gap.
+    // A long title is drawn smaller, down to 7 points, before it is cut.
+    const QWidget* first = ButtonCancel->isHidden() ? ButtonExclude : ButtonCancel;
+    const int room = 2 * (first->x() - width() / 2) - 8;
+    QFont font("DejaVu Sans");
+    font.setWeight(QFont::Bold);
+    int size = TitlePointSize;
+    for (; size > MinTitlePointSize; --size) {
+        font.setPointSize(size);
+        if (QFontMetrics(font).horizontalAdvance(fullTitle) <= room)
+            break;
+    }
+    font.setPointSize(size);
+    const QString shown = QFontMetrics(font).elidedText(fullTitle, Qt::ElideRight, room);
+    if (titlePointSize != size || this->font() != font) {
+        titlePointSize = size;
+        setFont(font);
+    }
+    if (title() != shown)
+        setTitle(shown);
+    setToolTip(shown == fullTitle ? QString() : fullTitle);
 }
 
 void InvButton::SetEnabledButtons(bool on)
@@ -435,6 +476,7 @@ void InvButton::SetDeletable(bool on)
         return;
     ButtonCancel->setVisible(on);
     ButtonCancel->setEnabled(on);
+    FitTitle(); // the delete button takes room from the title
 }
 
 void InvButton::DeleteButton()

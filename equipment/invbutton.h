@@ -224,6 +224,8 @@ public:
     void TitleGray();
     void SetEnabledButtons(bool on);
     bool getTheEnabledButtonsFlag() const { return enabledButtons; }
+    // Size of the title's font: smaller for a long title.
+    int getTheTitlePointSize() const { return titlePointSize; }
     void setTheEnabledButtonsFlag(bool on) { enabledButtons = on; }
     void SetDeletable(bool on);
     bool getTheInvIsBeingDeleted() const { return beingDeleted; }
@@ -288,6 +290,8 @@ private:
     // The title, elided (whole in the tooltip) where it would run under the
     // buttons of the title row.
     void ShowTitle(const QString& text);
+    void FitTitle();
+    void ApplyTileStyle();
     void ShowFault(const QString& code);
     void BuildStorage();
     void ConnectCommWindow();
@@ -335,6 +339,11 @@ private:
     QTimer* oneSecondTimer = nullptr;
     bool beingDeleted = false;
     bool enabledButtons = false;
+    QString fullTitle;
+    QString titleColour;
+    static constexpr int TitlePointSize = 9;
+    static constexpr int MinTitlePointSize = 7;
+    int titlePointSize = TitlePointSize;
     bool titlePhase = false;
     bool stringBoxViewBuilt = false;
     bool tpxViewBuilt = false;

@@ -238,20 +238,38 @@ private slots:
         QVERIFY(sim->command("fault inv refuse off"));
     }
 
-    // A title too long for the room left of the title-row buttons is cut
-    // with an ellipsis and shown whole in the tooltip.
+    // A title too long for the room left of the title-row buttons is drawn
+    // smaller, and only when even the smallest size is too wide, cut with an
+    // ellipsis and shown whole in the tooltip. The delete button, when
+    // offered, takes room from it.
+    void longTitleStaysClearOfTheButtons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("deletable");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("fits") << "Roof" << false << false;
+        QTest::newRow("smaller") << "Roof East" << true << false;
+        QTest::newRow("cut") << "A very long equipment name on the roof" << true << true;
+    }
     void longTitleStaysClearOfTheButtons()
     {
+        QFETCH(QString, name);
+        QFETCH(bool, deletable);
+        QFETCH(bool, cut);
         InvButton tile;
-        tile.SetInvInfo("127.0.0.1", "A very long equipment name on the roof", "NO_DNS_NAME", "1.5.0", 1, 0,
-                        "Sim");
-        QVERIFY(tile.title().endsWith(QChar(0x2026)));
-        QCOMPARE(tile.toolTip(), QString("127.0.0.1 - A very long equipment name on the roof [1.5.0]"));
-        QFont titleFont("DejaVu Sans", 9);
+        tile.SetInvInfo("192.168.100.200", name, "NO_DNS_NAME", "1.2.2", 1, 0, "Sim");
+        tile.SetDeletable(deletable);
+        const QString full = QString("192.168.100.200 - %1 [1.2.2]").arg(name);
+        QCOMPARE(tile.title().endsWith(QChar(0x2026)), cut);
+        QCOMPARE(tile.toolTip(), cut ? full : QString());
+        if (!cut)
+            QCOMPARE(tile.title(), full);
+        QFont titleFont("DejaVu Sans", tile.getTheTitlePointSize());
         titleFont.setWeight(QFont::Bold);
         const int half = QFontMetrics(titleFont).horizontalAdvance(tile.title()) / 2;
-        QVERIFY(tile.width() / 2 + half < tile.findChild<QPushButton*>("ButtonCancel")->x());
-        testsupport::saveGrab(&tile, "tile-long-title");
+        const char* first = deletable ? "ButtonCancel" : "ButtonExclude";
+        QVERIFY(tile.width() / 2 + half < tile.findChild<QPushButton*>(first)->x());
+        testsupport::saveGrab(&tile, "tile-title-" + QString(QTest::currentDataTag()));
     }
 
     void exclusionSurvivesARestartAndSendsNothing()
