@@ -167,12 +167,14 @@ private slots:
     {
         storeEquipments({"127.0.0.80-502-Farm", "127.0.0.81-502-LOCAL", "127.0.0.82-502-Farm"});
         MainDialog w;
-        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        startOnLoopback(w, "Farm");
         InvButton* tile = w.tiles()[0];
         tile->setTheInvIsZETA(true);
-        tile->setThePort(1502); // only this equipment's stored entry changes
         tile->setTheChosenProbe(2);
         tile->setTheObjectWantsToChangeChosenProbe(true);
+        w.BackgroundActivity();
+        QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-502-Farm"));
+        tile->setThePort(1502); // only this equipment's stored entry changes
         w.BackgroundActivity();
         QCOMPARE(storedSetting("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
         // The key follows the port, and the equipment's own settings go with it.
@@ -186,8 +188,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(QSettings(QSettings::IniFormat, QSettings::UserScope,
                                              appinfo::SettingsOrganisation, "127.0.0.80-502-Farm")
                                        .fileName()));
-        QCOMPARE(storedSetting("/app/ProbeIp"),
-                 QString("127.0.0.80-1502-Farm")); // the probe choice follows it
+        // The plant's probe choice follows it.
+        QCOMPARE(w.probeIp(), QString("127.0.0.80-1502-Farm"));
+        QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
         QCOMPARE(storedSetting("/app/ProbeProbe"), QString("2"));
 
         tile->DeleteButton(); // deleted only once no scan runs
