@@ -1,6 +1,7 @@
 // First-use dialog and the new-plant dialog.
 #include "dialogfirstuse.h"
 #include "dialogplantchoose.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -80,6 +81,18 @@ private slots:
         plants->setCurrentIndex(1);
         d.on_pushButtonApplyConfig_clicked();
         QVERIFY(!d.getDone());
+    }
+
+    // The plant-name dialog draws a frame of its own, so that it stands out
+    // from the first-use dialog behind it.
+    void plantNameDialogHasAFrame()
+    {
+        DialogPlantChoose d;
+        d.resize(420, 170);
+        const QImage shot = d.grab().toImage();
+        for (const QPoint& p : {QPoint(1, 1), QPoint(418, 85), QPoint(210, 168)})
+            QCOMPARE(shot.pixelColor(p), QColor(0, 0, 127));
+        testsupport::saveGrab(&d, "plant-name-dialog");
     }
 };
 

@@ -1,58 +1,23 @@
 // The plant window: stored plant, tile grid, side buttons, supervision,
-// discovery replies, manual entry and faults. Runs in a network namespace
-// with only loopback, as the plant "LOCAL" broadcasts.
-#include "appinfo.h"
+// manual entry and faults. Runs in a network namespace with only loopback,
+// as the plant "LOCAL" broadcasts.
+#include "consoletest.h"
 #include "dialogaddmanually.h"
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
-#include "dialogplantchoose.h"
-#include "discoverydatagram.h"
 #include "fittedtext.h"
 #include "imagebutton.h"
-#include "invbutton.h"
 #include "maindialog.h"
-#include "testsupport.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QNetworkInterface>
-#include <QPushButton>
-#include <QtTest>
+
+using namespace consoletest;
 
 namespace {
-QString stored(const char* key)
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
-                     appinfo::ApplicationName)
-        .value(key)
-        .toString();
-}
-// Stores equipments named Inv0, Inv1... under the given keys.
-void storeEquipments(const QStringList& keys)
-{
-    QSettings s(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
-                appinfo::ApplicationName);
-    QString names, dns, vers, ports, ftp;
-    for (int i = 0; i < keys.size(); ++i) {
-        names += QString("Inv%1,").arg(i), dns += "NO_DNS_NAME,", vers += "1.5.0,", ftp += "21,";
-        ports += keys[i].section('-', 1, 1) + ",";
-    }
-    s.setValue("/app/Inverters/InvList", keys.join(',') + ",");
-    s.setValue("/app/Inverters/InvListNames", names);
-    s.setValue("/app/Inverters/InvListDnsNames", dns);
-    s.setValue("/app/Inverters/InvListVers", vers);
-    s.setValue("/app/Inverters/InvListPorts", ports);
-    s.setValue("/app/Inverters/InvListFtpPorts", ftp);
-}
 void addInverter(MainDialog& w, const QString& ip, const QString& plant, bool tpx = false)
 {
     w.AddEquipment(ip, "Inv", "1.5.0", 502, 21, false, false, tpx, "NO_DNS_NAME", plant);
-}
-QString totalPower(MainDialog& w)
-{
-    return w.findChild<QLabel*>("TotalPower")->text();
 }
 bool visible(MainDialog& w, const char* button)
 {
@@ -68,22 +33,9 @@ class TestMainDialog : public QObject
 private slots:
     void initTestCase()
     {
-        for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
-            if (!(ni.flags() & QNetworkInterface::IsLoopBack))
-                QFAIL(
-                    qPrintable("interface " + ni.name() + " present; run through scripts/in-empty-netns.sh"));
+        QVERIFY2(testsupport::unexpectedInterface().isEmpty(), "run through scripts/in-empty-netns.sh");
     }
     void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
-
-    void startsWithFirstUse()
-    {
-        MainDialog w;
-        QVERIFY(w.firstUsePending() && w.firstUseDialog()->isVisible());
-        QVERIFY(!visible(w, "ButtonAdd"));
-        QVERIFY(w.settingsFileName().startsWith(sandbox->path()));
-        QCOMPARE(stored("/app/Version"), QString("1.3.1"));
-        testsupport::saveGrab(w.firstUseDialog(), "first-use-dialog");
-    }
 
     void firstUseBuildsThePlant_data()
     {
@@ -99,22 +51,26 @@ private slots:
         QFETCH(QStringList, keys);
         storeEquipments({"127.0.0.21-502-LOCAL", "127.0.0.22-502-XLOCAL", "127.0.0.21-1502-LOCAL"});
         MainDialog w;
+        // The window starts with the first-use dialog and no plant buttons.
+        QVERIFY(w.firstUsePending() && w.firstUseDialog()->isVisible());
+        QVERIFY(!visible(w, "ButtonAdd"));
+        if (plant == "LOCAL")
+            testsupport::saveGrab(w.firstUseDialog(), "first-use-dialog");
         w.CompleteFirstUse("lo", "127.0.0.1 ", {"LOCAL", "XLOCAL", "Farm"}, plant);
         QVERIFY(!w.firstUsePending() && !w.firstUseDialog());
         QCOMPARE(w.equipmentKeys().toList(), keys);
-        QCOMPARE(stored("/app/PlantList"), QString("LOCAL,XLOCAL,Farm,"));
-        QCOMPARE(stored("/app/ChosenInterface"), QString("lo"));
-        QCOMPARE(stored("/app/FirstUse"), QString("false"));
-        QCOMPARE(w.findChild<QLabel*>("StatusLine")->text(),
-                 "Ready. Plant: " + plant + " (127.0.0.1  on interface lo)");
+        QCOMPARE(storedSetting("/app/PlantList"), QString("LOCAL,XLOCAL,Farm,"));
+        QCOMPARE(storedSetting("/app/ChosenInterface"), QString("lo"));
+        QCOMPARE(storedSetting("/app/FirstUse"), QString("false"));
+        QCOMPARE(labelText(&w, "StatusLine"), "Ready. Plant: " + plant + " (127.0.0.1  on interface lo)");
         QCOMPARE(w.scanning(), plant == "LOCAL");
         w.findChild<QLabel*>("TotalPower")->setText("unchanged");
         w.BackgroundActivity();
         if (w.scanning()) // no totals while a scan runs
-            QCOMPARE(totalPower(w), QString("unchanged"));
+            QCOMPARE(labelText(&w, "TotalPower"), QString("unchanged"));
         w.setScanning(false);
         w.BackgroundActivity();
-        QCOMPARE(totalPower(w),
+        QCOMPARE(labelText(&w, "TotalPower"),
                  keys.isEmpty()
                      ? QString("No inverters. No alarms.")
                      : QString("Total power: 0.00 kW, %1 equipments. No alarms.").arg(keys.size()));
@@ -207,32 +163,22 @@ private slots:
         QVERIFY(!add->graphicsEffect());
     }
 
-    // The plant-name dialog draws a frame of its own, so that it stands out
-    // from the first-use dialog behind it.
-    void plantNameDialogHasAFrame()
-    {
-        DialogPlantChoose d;
-        d.resize(420, 170);
-        const QImage shot = d.grab().toImage();
-        for (const QPoint& p : {QPoint(1, 1), QPoint(418, 85), QPoint(210, 168)})
-            QCOMPARE(shot.pixelColor(p), QColor(0, 0, 127));
-        testsupport::saveGrab(&d, "plant-name-dialog");
-    }
-
     void tileRequestsAndQuit()
     {
         storeEquipments({"127.0.0.80-502-Farm", "127.0.0.81-502-LOCAL", "127.0.0.82-502-Farm"});
         MainDialog w;
-        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
+        startOnLoopback(w, "Farm");
         InvButton* tile = w.tiles()[0];
         tile->setTheInvIsZETA(true);
-        tile->setThePort(1502); // only this equipment's stored entry changes
         tile->setTheChosenProbe(2);
         tile->setTheObjectWantsToChangeChosenProbe(true);
         w.BackgroundActivity();
-        QCOMPARE(stored("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
+        QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-502-Farm"));
+        tile->setThePort(1502); // only this equipment's stored entry changes
+        w.BackgroundActivity();
+        QCOMPARE(storedSetting("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
         // The key follows the port, and the equipment's own settings go with it.
-        QCOMPARE(stored("/app/Inverters/InvList"),
+        QCOMPARE(storedSetting("/app/Inverters/InvList"),
                  QString("127.0.0.80-1502-Farm,127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
         QCOMPARE(tile->GetIp(), QString("127.0.0.80-1502-Farm"));
         QVERIFY(QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
@@ -242,12 +188,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(QSettings(QSettings::IniFormat, QSettings::UserScope,
                                              appinfo::SettingsOrganisation, "127.0.0.80-502-Farm")
                                        .fileName()));
-        QCOMPARE(stored("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
-        QCOMPARE(stored("/app/ProbeProbe"), QString("2"));
-        tile->setTheChosenProbe(0); // the same tile choosing probe 0 clears the choice
-        tile->setTheObjectWantsToChangeChosenProbe(true);
-        w.BackgroundActivity();
-        QCOMPARE(stored("/app/ProbeIp"), QString());
+        // The plant's probe choice follows it.
+        QCOMPARE(w.probeIp(), QString("127.0.0.80-1502-Farm"));
+        QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
+        QCOMPARE(storedSetting("/app/ProbeProbe"), QString("2"));
 
         tile->DeleteButton(); // deleted only once no scan runs
         w.setScanning(true);
@@ -256,8 +200,9 @@ private slots:
         w.setScanning(false);
         w.BackgroundActivity();
         QCOMPARE(w.equipmentKeys().toList(), QStringList{"127.0.0.82-502-Farm"});
-        QCOMPARE(stored("/app/Inverters/InvList"), QString("127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
-        QCOMPARE(stored("/app/Inverters/InvListNames"), QString("Inv1,Inv2,"));
+        QCOMPARE(storedSetting("/app/Inverters/InvList"),
+                 QString("127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
+        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), QString("Inv1,Inv2,"));
 
         addInverter(w, "127.0.0.83", "Farm");
         w.tiles()[0]->setTheServerIsConnected(true);
@@ -269,56 +214,15 @@ private slots:
         QCOMPARE(w.tiles()[1]->getTheLastSync(), before);
     }
 
-    void discoveryReplies()
-    {
-        storeEquipments({"127.0.0.11-502-Farm", "127.0.0.12-502-LOCAL"});
-        MainDialog w;
-        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "LOCAL");
-        using DiscoveryDatagram::buildReply;
-        QList<QByteArray> replies = {
-            buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
-            buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
-            buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.12", "Inv1", 2)};
-        for (QByteArray& r : replies) // each from the address it advertises
-            w.ProcessTheDatagram(r, QHostAddress(DiscoveryDatagram::parseReply(r)->ip));
-        QCOMPARE(w.equipmentKeys().toList(), (QStringList{"127.0.0.12-502-LOCAL", "127.0.0.13-502-LOCAL",
-                                                          "127.0.0.14-502-LOCAL", "127.0.0.15-502-LOCAL"}));
-        QVERIFY(w.tiles()[2]->getIsStringBox() && w.tiles()[2]->getTheInvIsZETA());
-        QVERIFY(w.tiles()[3]->getTheInvIsZETA() && !w.tiles()[1]->getTheInvIsZETA());
-        QVERIFY(w.unconfiguredPresent());
-        w.SaveEquipmentList();
-        w.SaveEquipmentList();
-        QCOMPARE(stored("/app/Inverters/InvListNames"), QString("Inv0,Inv1,North,Box,????,"));
-        // A known board renamed: its own stored entry follows, even behind another plant's.
-        QByteArray renamed = buildReply("1.5.0", "127.0.0.12", "Renamed", 2);
-        w.ProcessTheDatagram(renamed, QHostAddress("127.0.0.12"));
-        QCOMPARE(w.tiles()[0]->getTheInvName(), QString("Renamed"));
-        QCOMPARE(stored("/app/Inverters/InvListNames"), QString("Inv0,Renamed,North,Box,????,"));
-        w.setScanning(false);
-        w.BackgroundActivity();
-        QVERIFY(totalPower(w).endsWith(" [Unconfigured equip. present]"));
-    }
-
     void manualEntry()
     {
         MainDialog w;
-        w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Farm"}, "Farm");
-        QMetaObject::invokeMethod(&w, "on_ButtonAdd_clicked");
-        DialogAddManually* d = w.addManuallyDialog();
-        auto add = [&](const QString& port) {
-            d->findChild<QLineEdit*>("theIp")->setText("127.0.0.40");
-            d->findChild<QLineEdit*>("thePort")->setText(port);
-            d->findChild<QLineEdit*>("theFtpPort")->setText("21");
-            d->ChkTimeout();
-            d->on_ButtonAdd_clicked();
-            w.BackgroundActivity();
-            return w.tiles().size();
-        };
-        QCOMPARE(add("1502"), 1);
-        QCOMPARE(stored("/app/Inverters/InvListVers"), QString("---,"));
-        QCOMPARE(add("1502"), 1); // the same address and port: refused
-        QCOMPARE(add("1503"), 2);
-        QTest::mouseClick(d->findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
+        startOnLoopback(w, "Farm");
+        QCOMPARE(addByHand(w, "127.0.0.40", "1502"), 1);
+        QCOMPARE(storedSetting("/app/Inverters/InvListVers"), QString("---,"));
+        QCOMPARE(addByHand(w, "127.0.0.40", "1502"), 1); // the same address and port: refused
+        QCOMPARE(addByHand(w, "127.0.0.40", "1503"), 2);
+        QTest::mouseClick(w.addManuallyDialog()->findChild<QPushButton*>("ButtonCancel"), Qt::LeftButton);
         w.BackgroundActivity();
         QVERIFY(!w.addManuallyDialog());
     }

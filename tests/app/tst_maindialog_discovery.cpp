@@ -1,34 +1,24 @@
-// The plant window's discovery against hostile senders: replies that name
-// another address than their sender's, more new boards than a scan takes,
-// and the socket replaced while its datagrams are being read. Runs in a
-// network namespace with only loopback, as the plant "LOCAL" broadcasts.
-#include "appinfo.h"
+// The plant window's discovery: the boards' replies, and hostile senders:
+// replies that name another address than their sender's, more new boards
+// than a scan takes, and the socket replaced while its datagrams are being
+// read. Runs in a network namespace with only loopback, as the plant
+// "LOCAL" broadcasts.
+#include "consoletest.h"
 #include "dialogaddmanually.h"
 #include "discoverydatagram.h"
-#include "invbutton.h"
 #include "maindialog.h"
-#include "testsupport.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
 #include <QUdpSocket>
-#include <QtTest>
+
+using namespace consoletest;
 
 namespace {
-
-QString stored(const char* key)
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
-                     appinfo::ApplicationName)
-        .value(key)
-        .toString();
-}
 
 // The plant "LOCAL" on loopback with the scan timer stopped: the test ticks it.
 void startLocalPlant(MainDialog& w)
 {
-    w.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL"}, "LOCAL");
+    startOnLoopback(w, "LOCAL");
     for (QTimer* t : w.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (t->interval() == 1000)
             t->stop();
@@ -63,13 +53,12 @@ class TestMainDialogDiscovery : public QObject
 private slots:
     void initTestCase()
     {
-        const QString outside = testsupport::interfaceOutside({"lo"});
-        if (!outside.isEmpty())
-            QFAIL(qPrintable("interface " + outside + " present; run through scripts/in-empty-netns.sh"));
+        QVERIFY2(testsupport::unexpectedInterface().isEmpty(), "run through scripts/in-empty-netns.sh");
     }
     void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
 
-    // A known board 127.0.0.12 named "Known"; one reply from the given sender.
+    // A known board 127.0.0.12 named "Known", stored behind another plant's
+    // equipment; one reply from the given sender.
     void repliesFromTheirOwnAddressOnly_data()
     {
         QTest::addColumn<QString>("advertised");
@@ -97,6 +86,7 @@ private slots:
         QFETCH(QString, advertised);
         QFETCH(QString, sender);
         QFETCH(QStringList, keys);
+        storeEquipments({"127.0.0.11-502-Farm"});
         MainDialog w;
         startLocalPlant(w);
         w.AddEquipment("127.0.0.12", "Known", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME", "LOCAL");
@@ -106,8 +96,36 @@ private slots:
         QCOMPARE(::keys(w), keys);
         QFETCH(QString, knownName);
         QCOMPARE(w.tiles()[0]->getTheInvName(), knownName);
-        QCOMPARE(stored("/app/Inverters/InvListNames"), knownName + ",");
+        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), "Inv0," + knownName + ",");
         QTEST(w.unconfiguredPresent(), "unconfigured");
+    }
+
+    // New boards of every kind from their replies, each from its own
+    // address: a reply heard twice makes one equipment, an empty name is
+    // stored as "????", the factory address marks the plant; saving twice
+    // stores each once.
+    void newBoardsFromReplies()
+    {
+        storeEquipments({"127.0.0.11-502-Farm", "127.0.0.12-502-LOCAL"});
+        MainDialog w;
+        startLocalPlant(w);
+        using DiscoveryDatagram::buildReply;
+        QList<QByteArray> replies = {
+            buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
+            buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
+            buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.12", "Inv1", 2)};
+        for (QByteArray& r : replies)
+            w.ProcessTheDatagram(r, QHostAddress(DiscoveryDatagram::parseReply(r)->ip));
+        QCOMPARE(keys(w), (QStringList{"127.0.0.12-502-LOCAL", "127.0.0.13-502-LOCAL", "127.0.0.14-502-LOCAL",
+                                       "127.0.0.15-502-LOCAL"}));
+        QVERIFY(w.tiles()[2]->getIsStringBox() && w.tiles()[2]->getTheInvIsZETA());
+        QVERIFY(w.tiles()[3]->getTheInvIsZETA() && !w.tiles()[1]->getTheInvIsZETA());
+        w.SaveEquipmentList();
+        w.SaveEquipmentList();
+        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), QString("Inv0,Inv1,North,Box,????,"));
+        w.setScanning(false);
+        w.BackgroundActivity();
+        QVERIFY(labelText(&w, "TotalPower").endsWith(" [Unconfigured equip. present]"));
     }
 
     // 40 boards answer every scan; each scan adds at most 32 of them, tells
@@ -130,15 +148,7 @@ private slots:
         answerAll();
         QCOMPARE(w.tiles().size(), DiscoveryScanFilter::MaxNewPerScan);
 
-        QMetaObject::invokeMethod(&w, "on_ButtonAdd_clicked");
-        DialogAddManually* d = w.addManuallyDialog();
-        d->findChild<QLineEdit*>("theIp")->setText("127.0.2.1");
-        d->findChild<QLineEdit*>("thePort")->setText("502");
-        d->findChild<QLineEdit*>("theFtpPort")->setText("21");
-        d->ChkTimeout();
-        d->on_ButtonAdd_clicked();
-        w.BackgroundActivity();
-        QCOMPARE(w.tiles().size(), DiscoveryScanFilter::MaxNewPerScan + 1);
+        QCOMPARE(addByHand(w, "127.0.2.1", "502"), DiscoveryScanFilter::MaxNewPerScan + 1);
         QVERIFY(discoveryLog.lines().isEmpty()); // nothing told while the scan runs
 
         tickToNextScan(w);
@@ -146,12 +156,12 @@ private slots:
                  QStringList{"Discovery scan: dropped 0 replies sent from another address than the one they "
                              "advertise and 16 new equipments over the limit of 32 per scan (0 other "
                              "datagrams ignored)"});
-        QCOMPARE(stored("/app/Inverters/InvList").count(','), DiscoveryScanFilter::MaxNewPerScan + 1);
+        QCOMPARE(storedSetting("/app/Inverters/InvList").count(','), DiscoveryScanFilter::MaxNewPerScan + 1);
         answerAll();
         QCOMPARE(w.tiles().size(), boards + 1);
         tickToNextScan(w);
         QCOMPARE(discoveryLog.lines().size(), 1); // a scan that dropped nothing tells nothing
-        QCOMPARE(stored("/app/Inverters/InvList").count(','), boards + 1);
+        QCOMPARE(storedSetting("/app/Inverters/InvList").count(','), boards + 1);
         QVERIFY(!w.faultDialog());
     }
 

@@ -111,7 +111,7 @@ private slots:
         QTEST(plantsummary::totalPowerText(plantsummary::sum(tiles), tiles.size(), false), "text");
     }
 
-    void sumsAndCurves()
+    void sumsAndClock()
     {
         const PlantTotals t =
             plantsummary::sum({reading(true, false, false, 100), reading(false, false, false, 7)});
@@ -119,12 +119,6 @@ private slots:
         QCOMPARE(t.ratingSum, 300.0);
         QCOMPARE(plantsummary::dateTimeText(QDateTime(QDate(2026, 3, 5), QTime(4, 3, 9))),
                  QString("5/3/2026 - 4:03:09"));
-        QVector<double> sum;
-        plantsummary::addCurve(sum, QVector<double>(204, 1.0));
-        plantsummary::addCurve(sum, QVector<double>(5000, 2.0));
-        QCOMPARE(sum.size(), plantsummary::SumCapacity);
-        QCOMPARE(sum[203], 3.0);
-        QCOMPARE(sum.last(), 2.0);
     }
 };
 

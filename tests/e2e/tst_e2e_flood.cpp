@@ -3,11 +3,9 @@
 // them malformed, half replies that advertise other addresses than their
 // sender's, while one real board (plantsim) answers the scans. Runs only
 // inside the isolated network of scripts/netns-run.sh.
+#include "consoletest.h"
 #include "discoverydatagram.h"
-#include "invbutton.h"
 #include "maindialog.h"
-#include "plantsimprocess.h"
-#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
@@ -114,13 +112,11 @@ class TestE2eFlood : public QObject
 private slots:
     void initTestCase()
     {
-        const QString outside = testsupport::interfaceOutside({"lo", "velora0", "velora1"});
-        if (!outside.isEmpty())
-            QFAIL(qPrintable("not inside the isolated network (interface " + outside +
-                             "); run through scripts/netns-run.sh"));
-        const QJsonObject board{{"id", "real"},          {"kind", "inverter"},   {"firmware", 150},
-                                {"name", "Real"},        {"address", RealBoard}, {"modbusPort", 502},
-                                {"discoveryPort", 33000}};
+        QVERIFY2(testsupport::unexpectedInterface({"velora0", "velora1"}).isEmpty(),
+                 "not inside the isolated network; run through scripts/netns-run.sh");
+        const QJsonObject board = consoletest::simBoard(
+            "real", "inverter", 150,
+            {{"name", "Real"}, {"address", RealBoard}, {"modbusPort", 502}, {"discoveryPort", 33000}});
         QVERIFY(sim.start({"--scenario", writeScenario(dir, {board}), "--no-ftp", "--quiet"}));
     }
 

@@ -100,17 +100,6 @@ private:
     static inline QStringList s_lines;
 };
 
-// The first network interface whose name is not among the given ones, empty
-// when there is none: tests that broadcast check that they run inside the
-// namespace made for them.
-inline QString interfaceOutside(const QStringList& names)
-{
-    for (const QNetworkInterface& ni : QNetworkInterface::allInterfaces())
-        if (!names.contains(ni.name()))
-            return ni.name();
-    return QString();
-}
-
 // Folder of the built programs (plantsim and the console), for tests that start them.
 inline QString binaryDir()
 {

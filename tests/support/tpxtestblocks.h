@@ -2,9 +2,8 @@
 // A TPX unit's blocks A, B and C built the way the tile builds them: read
 // replies as a board sends them (big-endian words after a 9-byte header),
 // stored through EquipmentRecords. Tests that include this link velora_equipment.
-#include "registerblocks.h"
+#include "registerreply.h"
 
-#include <QByteArray>
 #include <QMap>
 #include <QStringList>
 #include <QVector>
@@ -40,23 +39,13 @@ public:
     const unsigned short* blockC() const { return rec.tpxC; }
 
 private:
-    // A read reply: the words big-endian after a 9-byte header.
-    void receive(const QVector<quint16>& words)
-    {
-        QByteArray r = QByteArray::fromHex("000100000000ff03");
-        r[5] = char(3 + 2 * words.size());
-        r.append(char(2 * words.size()));
-        for (quint16 w : words)
-            r.append(char(w >> 8)).append(char(w & 0xFF));
-        rec.receive(r.constData(), r.size());
-    }
     void store()
     {
-        receive(a);
+        testsupport::receiveWords(rec, a);
         rec.storeTpxA();
-        receive(b);
+        testsupport::receiveWords(rec, b);
         rec.storeTpxB();
-        receive(c);
+        testsupport::receiveWords(rec, c);
         rec.storeTpxC();
     }
 
