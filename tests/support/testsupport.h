@@ -10,11 +10,15 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTime>
+#include <QVector>
 #include <QtGlobal>
 #ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QTest>
 #include <QWidget>
 #endif
 
@@ -56,6 +60,19 @@ inline QStringList itemTexts(const QListWidget* list)
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
     return texts;
+}
+
+// Clicks a list's row where the operator would.
+inline void clickItem(QListWidget* list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// The text of a window's label found by its object name.
+inline QString labelText(const QWidget* w, const QString& name)
+{
+    const QLabel* label = w->findChild<QLabel*>(name);
+    return label ? label->text() : "<no label " + name + ">";
 }
 
 // When SCREENSHOT_DIR is set, saves a PNG grab of the widget under that name.
@@ -109,6 +126,15 @@ inline QString interfaceOutside(const QStringList& names)
         if (!names.contains(ni.name()))
             return ni.name();
     return QString();
+}
+
+// A record of a daily log as a board writes it: "hh:mm;v1;v2;...".
+inline QByteArray logRecord(const QTime& time, const QVector<double>& values)
+{
+    QByteArray line = time.toString("hh:mm").toLatin1();
+    for (double v : values)
+        line += ';' + QByteArray::number(v);
+    return line + '\n';
 }
 
 // Folder of the built programs (plantsim and the console), for tests that start them.
