@@ -56,12 +56,9 @@ class TestE2eNetSetup : public QObject
     bool select(QWidget* w, const QString& id)
     {
         const int row = rowOf(w, id);
-        if (row < 0)
-            return false;
-        QListWidget* list = boards(w);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-        return true;
+        if (row >= 0)
+            testsupport::clickItem(boards(w), row);
+        return row >= 0;
     }
     // A setup window on the console side, once every demo board is listed.
     bool openOnConsoleSide(DialogVeloraSetup& w)

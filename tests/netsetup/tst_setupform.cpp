@@ -66,28 +66,24 @@ private slots:
 
     void portValues()
     {
-        QCOMPARE(*netsetup::portFromText(""), quint16(0)); // the board's default
-        QCOMPARE(*netsetup::portFromText("33001"), quint16(33001));
+        QCOMPARE(netsetup::portFromText(""), std::optional<quint16>(0)); // the board's default
+        QCOMPARE(netsetup::portFromText("33001"), std::optional<quint16>(33001));
     }
 
     void networks_data()
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("item");
-        QTest::newRow("wep") << "home,wep"
-                             << "home (insecure, WEP)";
-        QTest::newRow("open") << "Cafe,none"
-                              << "Cafe (insecure, no password!)";
-        QTest::newRow("protected") << "PlantNet,wpa2"
-                                   << "PlantNet ";
-        QTest::newRow("empty part dropped") << "home,,wep"
-                                            << "home (insecure, WEP)";
-        QTest::newRow("three parts") << "odd,wep,x"
-                                     << "odd ";
-        QTest::newRow("no security word") << "bare"
-                                          << "bare ";
-        QTest::newRow("case kept") << "loud,WEP"
-                                   << "loud ";
+        const auto row = [](const char* tag, const char* line, const char* item) {
+            QTest::newRow(tag) << QString(line) << QString(item);
+        };
+        row("wep", "home,wep", "home (insecure, WEP)");
+        row("open", "Cafe,none", "Cafe (insecure, no password!)");
+        row("protected", "PlantNet,wpa2", "PlantNet ");
+        row("empty part dropped", "home,,wep", "home (insecure, WEP)");
+        row("three parts", "odd,wep,x", "odd ");
+        row("no security word", "bare", "bare ");
+        row("case kept", "loud,WEP", "loud ");
     }
     void networks()
     {

@@ -4,6 +4,7 @@
 #include "registerblocks.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QVector>
 
 namespace testsupport {
@@ -26,6 +27,17 @@ inline void receiveWords(EquipmentRecords& rec, const QVector<quint16>& words)
 {
     const QByteArray r = readReply(words);
     rec.receive(r.constData(), r.size());
+}
+
+// A measures reply, every word 0 but the given ones (word -> value), stored
+// as the tile stores it.
+inline void storeMeasures(EquipmentRecords& rec, const QMap<int, int>& words)
+{
+    QVector<quint16> regs(registerblocks::MeasuresWords, 0);
+    for (auto it = words.begin(); it != words.end(); ++it)
+        regs[it.key()] = static_cast<quint16>(it.value());
+    receiveWords(rec, regs);
+    rec.storeMeasures(150);
 }
 
 } // namespace testsupport

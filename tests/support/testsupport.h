@@ -10,11 +10,15 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTime>
+#include <QVector>
 #include <QtGlobal>
 #ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QTest>
 #include <QWidget>
 #endif
 
@@ -58,6 +62,19 @@ inline QStringList itemTexts(const QListWidget* list)
     return texts;
 }
 
+// Clicks a list's row where the operator would.
+inline void clickItem(QListWidget* list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// The text of a window's label found by its object name.
+inline QString labelText(const QWidget* w, const QString& name)
+{
+    const QLabel* label = w->findChild<QLabel*>(name);
+    return label ? label->text() : "<no label " + name + ">";
+}
+
 // When SCREENSHOT_DIR is set, saves a PNG grab of the widget under that name.
 inline void saveGrab(QWidget* w, const QString& name)
 {
@@ -99,6 +116,15 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
     static inline QStringList s_lines;
 };
+
+// A record of a daily log as a board writes it: "hh:mm;v1;v2;...".
+inline QByteArray logRecord(const QTime& time, const QVector<double>& values)
+{
+    QByteArray line = time.toString("hh:mm").toLatin1();
+    for (double v : values)
+        line += ';' + QByteArray::number(v);
+    return line + '\n';
+}
 
 // Folder of the built programs (plantsim and the console), for tests that start them.
 inline QString binaryDir()

@@ -30,7 +30,7 @@ QJsonObject board(const QString& id, const QString& kind, const QJsonArray& faul
 
 QString status(DialogGraph* w)
 {
-    return w->findChild<QLabel*>("labelStatus")->text();
+    return testsupport::labelText(w, "labelStatus");
 }
 
 QAbstractButton* button(DialogGraph* w, const QString& name)
@@ -41,11 +41,8 @@ QAbstractButton* button(DialogGraph* w, const QString& name)
 bool writeDay(const QString& path, int records)
 {
     QByteArray text = "DATE;x\nTIME;kW\n";
-    for (int i = 0; i < records; ++i) {
-        const int t = 5 * 60 + 5 + 5 * i;
-        text += QString::asprintf("%02d:%02d", t / 60, t % 60).toLatin1() + QByteArray(";1.5").repeated(29) +
-                '\n';
-    }
+    for (int i = 0; i < records; ++i)
+        text += testsupport::logRecord(QTime(5, 5).addSecs(300 * i), QVector<double>(29, 1.5));
     QFile f(path);
     return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) &&
            f.write(text) == text.size();
@@ -141,8 +138,6 @@ private slots:
         QTest::addColumn<QString>("status");
         const QString behind = graphfetch::lastSyncText(today.addDays(-2));
         QTest::newRow("empty last sync") << "" << true << false << "";
-        QTest::newRow("synced today") << graphfetch::lastSyncText(today) << true << false << "";
-        QTest::newRow("malformed") << "yesterday" << true << false << "";
         QTest::newRow("behind, but no FTP possible") << behind << false << false << "";
         QTest::newRow("behind, board lost before the check") << behind << true << true << "(Disconnected)";
     }
@@ -289,6 +284,22 @@ private slots:
         QVERIFY(sim.barrier());
         QCOMPARE(sent(id, yesterday, from), 0);
         QVERIFY(!sim.hasLine(QRegularExpression("RETR applog/" + StoragePaths::dailyLogName(today)), from));
+
+        // Back on the choice page: the kind's buttons, the two chosen ones checked, the third not.
+        button(w.get(), "pushButtonApply")->click();
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateChoice));
+        QCOMPARE(button(w.get(), "B_2")->text(), QString(zeta ? "Var" : "kWh"));
+        QCOMPARE(button(w.get(), "B_12")->isVisible(), zeta);
+        QCOMPARE(button(w.get(), "B_14")->isVisible(), !zeta);
+        const auto checked = [&w](int b) {
+            return w->findChild<QLabel*>(QString("Chk_%1").arg(b))->isVisible();
+        };
+        QVERIFY(checked(buttons[0]) && checked(buttons[1]) && !checked(2));
+        // The calendar button leads back to the date page, without the marks.
+        button(w.get(), "pushButtonCalendar")->click();
+        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
+        QVERIFY(w->findChild<QCalendarWidget*>("calendarWidget")->isVisible());
+        QVERIFY(!checked(buttons[0]));
     }
 
     void todayFetchedAfter300s()
@@ -392,28 +403,6 @@ private slots:
         button(p, "pushButtonClose")->click();
         QCOMPARE(closed.count(), 1);
         QTRY_VERIFY(!p); // it deletes itself
-    }
-
-    void buttonsByKind()
-    {
-        auto w = open("zeta", graphfetch::lastSyncText(today), true, true);
-        showGraph(w.get(), today, {});
-        button(w.get(), "pushButtonApply")->click(); // back to the choice page
-        QCOMPARE(w->getTheState(), int(DialogGraph::StateChoice));
-        QCOMPARE(button(w.get(), "B_2")->text(), QString("Var"));
-        QVERIFY(button(w.get(), "B_12")->isVisible());
-        QCOMPARE(button(w.get(), "B_14")->text(), QString("TBoost"));
-        QVERIFY(!button(w.get(), "B_14")->isVisible());
-        // Selected buttons carry their check mark.
-        button(w.get(), "B_12")->click();
-        w->BtnChk();
-        QVERIFY(w->findChild<QLabel*>("Chk_12")->isVisible());
-        QVERIFY(!w->findChild<QLabel*>("Chk_4")->isVisible());
-        // The calendar button leads back to the date page.
-        button(w.get(), "pushButtonCalendar")->click();
-        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
-        QVERIFY(w->findChild<QCalendarWidget*>("calendarWidget")->isVisible());
-        QVERIFY(!w->findChild<QLabel*>("Chk_12")->isVisible());
     }
 };
 

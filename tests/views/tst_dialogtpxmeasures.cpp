@@ -1,5 +1,5 @@
-// The TPX measures window: its form, the copies it is fed with, its close
-// flag, and the values of a simulated TPX board read over loopback.
+// The TPX measures window: the copies it is fed with, its close flag, and
+// the values of a simulated TPX board read over loopback.
 #include "dialogtpxmeasures.h"
 #include "dialogtpxmeasurestexts.h"
 #include "modbusframes.h"
@@ -7,7 +7,6 @@
 #include "testsupport.h"
 #include "tpxtestblocks.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -15,11 +14,7 @@
 #include <QtTest>
 
 namespace {
-QString text(const QWidget& w, const QString& name)
-{
-    const QLabel* l = w.findChild<QLabel*>(name);
-    return l ? l->text() : QString("<no %1>").arg(name);
-}
+using testsupport::labelText;
 
 // One read of `count` registers from a board; the reply bytes, empty on failure.
 QByteArray readRegisters(QTcpSocket& socket, quint16 start, quint16 count)
@@ -41,26 +36,6 @@ class TestDialogTpxMeasures : public QObject
 {
     Q_OBJECT
 private slots:
-    // The form, and a zero with its unit in every value before the first copy.
-    void form()
-    {
-        DialogTPXMeasures d;
-        QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(qRound(d.windowOpacity() * 100), 95); // kept in steps of 1/255
-        QCOMPARE(text(d, "CommandsTitle"), "TPX Measures");
-        QStringList groups;
-        for (const QGroupBox* g : d.findChildren<QGroupBox*>())
-            groups << g->title();
-        groups.sort();
-        QCOMPARE(groups, QStringList({"Battery", "Bypass", "Input", "Output", "Temperatures"}));
-        QCOMPARE(d.findChild<QPushButton*>("pushButtonClose")->toolTip(), "Close this window");
-        QStringList initial;
-        for (const char* l :
-             {"inputV_1", "inputA_3", "inputF", "BypF", "Load_2", "outputAP_3", "BattC", "BattT", "SensT_2"})
-            initial << text(d, l);
-        QCOMPARE(initial.join(' '), "0V 0A 0Hz 0Hz 0% 0KW 0% 0Min 0C");
-    }
-
     // Every value label shows its text of the copies; a copy of block A
     // alone redraws the battery current's sign.
     void fedWithBlocks()
@@ -76,11 +51,11 @@ private slots:
         d.setTheTPXBlockA(blocks.blockA());
         const QMap<QString, QString> expected = TpxMeasuresTexts::texts(blocks.blockA(), blocks.blockB());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(text(d, it.key()), it.value());
-        QCOMPARE(text(d, "BattA"), "-6531.90A");
+            QCOMPARE(labelText(&d, it.key()), it.value());
+        QCOMPARE(labelText(&d, "BattA"), "-6531.90A");
         blocks.setA(0, 0);
         d.setTheTPXBlockA(blocks.blockA());
-        QCOMPARE(text(d, "BattA"), "6531.90A");
+        QCOMPARE(labelText(&d, "BattA"), "6531.90A");
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         testsupport::saveGrab(&d, "tpx_measures_window_widest");
@@ -126,14 +101,11 @@ private slots:
     void valuesOfASimulatedBoard()
     {
         QTemporaryDir dir;
-        QFile f(dir.filePath("plant.json"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(R"({"boards": [{"id": "tpx1", "kind": "tpx", "firmware": 150, "name": "Storage"}]})");
-        f.close();
+        const QJsonObject tpx{{"id", "tpx1"}, {"kind", "tpx"}, {"firmware", 150}, {"name", "Storage"}};
         PlantSimProcess sim;
         // Values move only on updates: none comes during the test.
-        QVERIFY(sim.start({"--scenario", f.fileName(), "--loopback", "--no-ftp", "--no-udp", "--quiet",
-                           "--update-ms", "3600000"}));
+        QVERIFY(sim.start({"--scenario", writeScenario(dir, {tpx}), "--loopback", "--no-ftp", "--no-udp",
+                           "--quiet", "--update-ms", "3600000"}));
         QVERIFY(sim.command("set tpx1 reg 0 0x40"));    // block A word 0: discharging
         QVERIFY(sim.command("set tpx1 reg 13 236"));    // w2: input voltage L3
         QVERIFY(sim.command("set tpx1 reg 41 0xFFEC")); // w30: active power L2, -2.0 kW
@@ -155,10 +127,10 @@ private slots:
         DialogTPXMeasures d;
         d.setTheTPXBlockA(rec.tpxA);
         d.setTheTPXBlockB(rec.tpxB);
-        QCOMPARE(text(d, "inputV_3"), "236V");
-        QCOMPARE(text(d, "outputAP_2"), "-2.00KW");
-        QCOMPARE(text(d, "BattA"), "-32.10A");
-        QCOMPARE(text(d, "SensT_2"), "-2C");
+        QCOMPARE(labelText(&d, "inputV_3"), "236V");
+        QCOMPARE(labelText(&d, "outputAP_2"), "-2.00KW");
+        QCOMPARE(labelText(&d, "BattA"), "-32.10A");
+        QCOMPARE(labelText(&d, "SensT_2"), "-2C");
     }
 };
 

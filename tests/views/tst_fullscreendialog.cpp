@@ -13,10 +13,7 @@
 #include <limits>
 
 namespace {
-QString text(const FullScreenDialog& w, const char* label)
-{
-    return w.findChild<QLabel*>(label)->text();
-}
+using testsupport::labelText;
 QCPGraph* graphNamed(QCustomPlot* plot, const QString& name)
 {
     for (int i = 0; i < plot->graphCount(); ++i)
@@ -51,8 +48,8 @@ private slots:
     void valuesAndEquivalents()
     {
         FullScreenDialog w(nullptr, QRect(0, 0, 1920, 1080));
-        QCOMPARE(text(w, "PowerValue"), QString("Wait..."));
-        QCOMPARE(text(w, "Co2Value"), QString("= Wait..."));
+        QCOMPARE(labelText(&w, "PowerValue"), QString("Wait..."));
+        QCOMPARE(labelText(&w, "Co2Value"), QString("= Wait..."));
         // The plant window's order, twice: month, share, day, power, total.
         for (int cycle = 0; cycle < 2; ++cycle) {
             w.setTheMonthEnergy(300.0);
@@ -60,14 +57,14 @@ private slots:
             w.setTheDayEnergy(12.5);
             w.UpdateReadings(3.456);
             w.setThePlantTotalEnergy(2000.0);
-            QCOMPARE(text(w, "PowerValue"), QString("3.46 kW"));
-            QCOMPARE(text(w, "ShareValue"), QString("0.00 %"));
+            QCOMPARE(labelText(&w, "PowerValue"), QString("3.46 kW"));
+            QCOMPARE(labelText(&w, "ShareValue"), QString("0.00 %"));
             // Completed days plus today, the same on every cycle.
-            QCOMPARE(text(w, "EnergyValue"), QString("12.50 kWh (312.50 kWh this month)"));
-            QCOMPARE(text(w, "TotalValue"), QString("Total Plant Energy: 2000.00 kWh"));
-            QCOMPARE(text(w, "Co2Value"), QString("= 1.30 t"));
-            QCOMPARE(text(w, "TreeValue"), FullScreenSummary::treeText(2000.0));
-            QCOMPARE(text(w, "OilValue"), FullScreenSummary::oilText(2000.0));
+            QCOMPARE(labelText(&w, "EnergyValue"), QString("12.50 kWh (312.50 kWh this month)"));
+            QCOMPARE(labelText(&w, "TotalValue"), QString("Total Plant Energy: 2000.00 kWh"));
+            QCOMPARE(labelText(&w, "Co2Value"), QString("= 1.30 t"));
+            QCOMPARE(labelText(&w, "TreeValue"), FullScreenSummary::treeText(2000.0));
+            QCOMPARE(labelText(&w, "OilValue"), FullScreenSummary::oilText(2000.0));
         }
     }
 
@@ -114,8 +111,6 @@ private slots:
         QCOMPARE(plot->xAxis->range().upper, start + 61200.0);
         QCOMPARE(plot->yAxis->range().lower, 0.0);
         QCOMPARE(plot->yAxis->range().upper, 11.0);
-        QCOMPARE(plot->xAxis->label(), QString("time"));
-        QCOMPARE(plot->yAxis->label(), QString("KW"));
 
         // Hourly "HH:mm" ticks from 05:00 to 22:00.
         const QVector<double> ticks = plot->xAxis->tickVector();
@@ -140,18 +135,6 @@ private slots:
         testsupport::saveGrab(plot, "fullscreen-mini-plot");
     }
 
-    void exitHidesTheWindow()
-    {
-        FullScreenDialog w(nullptr, QRect(0, 0, 1024, 600));
-        w.show();
-        QVERIFY(w.isVisible());
-        QVERIFY(w.windowState() & Qt::WindowFullScreen);
-        QTest::mouseClick(w.findChild<QPushButton*>("ButtonExit"), Qt::LeftButton);
-        QVERIFY(!w.isVisible());
-        w.show(); // shown again by the plant window
-        QVERIFY(w.isVisible());
-    }
-
     void layoutOnScreens_data()
     {
         QTest::addColumn<QSize>("size");
@@ -162,6 +145,7 @@ private slots:
     {
         QFETCH(QSize, size);
         FullScreenDialog w(nullptr, QRect(QPoint(0, 0), size));
+        QVERIFY(w.windowState() & Qt::WindowFullScreen);
         showAt(w, size);
         // Large figures, so the widest texts are laid out.
         w.setTheMonthEnergy(88888.88);
@@ -216,6 +200,12 @@ private slots:
         }
         QVERIFY(labelled >= 9);
         testsupport::saveGrab(&w, QString("fullscreen-%1x%2").arg(size.width()).arg(size.height()));
+
+        // Exit hides the window; the plant window shows it again.
+        QTest::mouseClick(w.findChild<QPushButton*>("ButtonExit"), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        w.show();
+        QVERIFY(w.isVisible());
     }
 };
 

@@ -13,31 +13,27 @@
 #include <QtTest>
 
 namespace {
-// Identity registers 79 to 81 and on: phase word, then the nominal power as six characters.
-QVector<quint16> identityRegisters(char phase, const QByteArray& power6)
-{
-    QVector<quint16> w(registerblocks::IdentityBytes / 2, 0);
-    w[0] = quint8(phase);
-    for (int i = 0; i < 3; ++i)
-        w[1 + i] = quint16(quint8(power6[2 * i]) << 8 | quint8(power6[2 * i + 1]));
-    return w;
-}
+using testsupport::labelText;
+using Texts = QMap<QString, QString>; // label -> text
+const quint16 Meter = registerblocks::StatusSelfConsumption;
 
-// The blocks of one equipment, as its tile holds them after its replies.
+// The blocks of one equipment, as its tile holds them after its replies:
+// identity registers 79 on (phase word, then the nominal power as six
+// characters), measures, status registers 6 to 8, house load.
 struct Board
 {
     EquipmentRecords rec;
-    Board(char phase, const QByteArray& power6, const QMap<int, int>& measures, QVector<quint16> status,
+    Board(char phase, const QByteArray& power6, const QMap<int, int>& measures, quint16 status2,
           QVector<quint16> house)
     {
-        testsupport::receiveWords(rec, identityRegisters(phase, power6));
+        QVector<quint16> identity(registerblocks::IdentityBytes / 2, 0);
+        identity[0] = quint8(phase);
+        for (int i = 0; i < 3; ++i)
+            identity[1 + i] = quint16(quint8(power6[2 * i]) << 8 | quint8(power6[2 * i + 1]));
+        testsupport::receiveWords(rec, identity);
         rec.storeIdentity();
-        QVector<quint16> m(registerblocks::MeasuresWords, 0);
-        for (auto it = measures.begin(); it != measures.end(); ++it)
-            m[it.key()] = quint16(it.value());
-        testsupport::receiveWords(rec, m);
-        rec.storeMeasures(150);
-        testsupport::receiveWords(rec, status);
+        testsupport::storeMeasures(rec, measures);
+        testsupport::receiveWords(rec, {0, 0, status2});
         rec.storeStatus();
         testsupport::receiveWords(rec, house);
         rec.storeHouseLoad();
@@ -54,7 +50,7 @@ public:
     bool identitySent = false;
     int closings = 0;
 
-    Measures* open(const QString& name, bool extended, bool zeta, double nominal)
+    Measures* open(const QString& name, double nominal)
     {
         if (!window) {
             window = new Measures(this);
@@ -66,9 +62,9 @@ public:
                 identitySent = false;
             });
         }
-        window->setTheShowExtended(extended);
+        window->setTheShowExtended(true);
         window->setTheTitle(name);
-        window->setTheInvIsZETA(zeta);
+        window->setTheInvIsZETA(false);
         window->setTheNominalPower(nominal);
         window->show();
         return window;
@@ -98,19 +94,6 @@ signals:
     void MeasuresUpdated();
 };
 
-QString text(QWidget* w, const char* label)
-{
-    return w->findChild<QLabel*>(label)->text();
-}
-bool shown(QWidget* w, const char* label)
-{
-    return w->findChild<QLabel*>(label)->isVisible();
-}
-
-using Texts = QMap<QString, QString>; // label -> text
-const quint16 Meter = registerblocks::StatusSelfConsumption;
-const quint16 MeterSilent = registerblocks::StatusMeterSilent;
-
 // A 20 kW three-phase inverter at midday with a house meter.
 Board threePhase(quint16 status2 = Meter)
 {
@@ -118,27 +101,14 @@ Board threePhase(quint16 status2 = Meter)
                                  {7, 178},   {8, 177},  {9, 179},    {10, 2305}, {11, 2298}, {12, 2312},
                                  {13, 5001}, {14, 410}, {15, 409},   {16, 411},  {20, 2},    {21, 5000},
                                  {24, 1},    {31, 25},  {32, 24},    {33, 26}},
-                 {0, 0, status2}, {12, 8, 15});
+                 status2, {12, 8, 15});
 }
 // A 3 kW single-phase inverter whose board reports inputs 2 and 3.
 Board singlePhase()
 {
-    return Board('1', "003000",
-                 {{1, 3550},
-                  {2, 3400},
-                  {3, 3300},
-                  {4, 62},
-                  {5, 40},
-                  {6, 30},
-                  {7, 96},
-                  {10, 2302},
-                  {13, 4998},
-                  {14, 221},
-                  {20, 0},
-                  {21, 48211},
-                  {24, 1},
-                  {31, 0xFFF6}},
-                 {0, 0, 0}, {0xFFFF, 0, 0});
+    const QMap<int, int> m = {{1, 3550},  {2, 3400},  {3, 3300}, {4, 62}, {5, 40},     {6, 30}, {7, 96},
+                              {10, 2302}, {13, 4998}, {14, 221}, {20, 0}, {21, 48211}, {24, 1}, {31, 0xFFF6}};
+    return Board('1', "003000", m, 0, {0xFFFF, 0, 0});
 }
 } // namespace
 
@@ -146,32 +116,9 @@ class TestMeasures : public QObject
 {
     Q_OBJECT
 private slots:
-    void form()
-    {
-        Measures w;
-        QCOMPARE(w.minimumSize(), QSize(480, 300));
-        QCOMPARE(w.maximumSize(), QSize(480, 300));
-        QCOMPARE(int(w.windowFlags() & (Qt::Dialog | Qt::FramelessWindowHint)), 0x803);
-        QVERIFY(qAbs(w.windowOpacity() - 0.95) < 0.01); // kept in 8 bits
-        const auto* close = w.findChild<QPushButton*>("CloseButton");
-        QCOMPARE(close->toolTip(), QString("Close this window"));
-        QCOMPARE(close->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(text(&w, "InstantPower_Label"), QString("0.0KW"));
-        for (const char* name :
-             {"TotE",      "theVin0",     "theVin1",      "theVin2",    "theIin0",   "theIin1",
-              "theIin2",   "theGridI1",   "theGridI2",    "theGridI3",  "theGridV1", "theGridV2",
-              "theGridV3", "theGridFreq", "theAutocName", "theL_Total", "theL_1",    "theL_2",
-              "theL_3",    "theInstPow",  "theKVAR",      "theKVA",     "thePF"})
-            QCOMPARE(text(&w, name), QString("--"));
-        for (const char* name : {"label", "thePanels", "theGrid", "theHouse", "theArrow1", "theArrow1_2"})
-            QVERIFY2(!w.findChild<QLabel*>(name)->pixmap(Qt::ReturnByValue).isNull(), name);
-        QCOMPARE(w.getTheNumPhases(), 0);
-        QVERIFY(!w.getTheFedFlag());
-    }
-
     // Fed like a tile feeds it, the window shows a board's values at its next
     // refresh. One phase: inputs 2 and 3 become "---" whatever the board
-    // sends, and the three-phase labels keep "--".
+    // sends, and the three-phase labels keep the form's "--".
     void boards_data()
     {
         QTest::addColumn<bool>("three");
@@ -208,15 +155,17 @@ private slots:
         QFETCH(double, nominal);
         QFETCH(Texts, texts);
         Owner owner;
-        Measures* w = owner.open(name, true, false, nominal);
+        Measures* w = owner.open(name, nominal);
+        QCOMPARE(w->getTheNumPhases(), 0);
+        QVERIFY(!w->getTheFedFlag());
         owner.feed(three ? threePhase() : singlePhase()); // identity first: the overwrite applies at once
         QTEST(w->getTheNumPhases(), "phases");
         QVERIFY(w->getTheFedFlag());
-        QTRY_COMPARE(text(w, "theGridV1"), texts.value("theGridV1"));
+        QTRY_COMPARE(labelText(w, "theGridV1"), texts.value("theGridV1"));
         for (auto it = texts.begin(); it != texts.end(); ++it)
-            QCOMPARE(text(w, qPrintable(it.key())), it.value());
+            QCOMPARE(labelText(w, it.key()), it.value());
         for (const char* house : {"theHouse", "theAutocName", "theL_1", "theL_2", "theL_3", "theL_Total"})
-            QTEST(shown(w, house), "house");
+            QTEST(w->findChild<QLabel*>(house)->isVisible(), "house");
         QCOMPARE(w->findChild<QLabel*>("theIcon")->pixmap(Qt::ReturnByValue).toImage(),
                  QPixmap(":/centr.png").toImage());
         testsupport::saveGrab(w, three ? "measures_three_phase" : "measures_single_phase");
@@ -227,9 +176,9 @@ private slots:
     void identityOncePerWindow()
     {
         Owner owner;
-        Measures* w = owner.open("Roof West", true, false, 20000.0);
+        Measures* w = owner.open("Roof West", 20000.0);
         owner.feed(threePhase());
-        const Board odd('7', "020000", {}, {0, 0, 0}, {0xFFFF, 0, 0});
+        const Board odd('7', "020000", {}, 0, {0xFFFF, 0, 0});
         w->setTheIdentity(odd.rec.identity);
         w->IdentUpdates();
         QCOMPARE(w->getTheNumPhases(), 3);
@@ -238,8 +187,7 @@ private slots:
         QCOMPARE(owner.closings, 1);
         QVERIFY(!owner.identitySent);
         QVERIFY(owner.window.isNull());
-        Measures* again = owner.open("Garage", true, false, 3000.0);
-        QVERIFY(again != nullptr);
+        Measures* again = owner.open("Garage", 3000.0);
         QCOMPARE(again->getTheNumPhases(), 0);
         owner.feed(singlePhase());
         QCOMPARE(again->getTheNumPhases(), 1);
@@ -250,18 +198,18 @@ private slots:
     void silentHouseMeter()
     {
         Owner owner;
-        Measures* w = owner.open("Roof West", true, false, 20000.0);
+        Measures* w = owner.open("Roof West", 20000.0);
         owner.feed(threePhase());
-        QTRY_COMPARE(text(w, "theL_1"), QString("L1 =      1.2KW"));
-        owner.feed(threePhase(Meter | MeterSilent));
-        QTRY_COMPARE(text(w, "theL_1"), QString("Timeout"));
+        QTRY_COMPARE(labelText(w, "theL_1"), QString("L1 =      1.2KW"));
+        owner.feed(threePhase(Meter | registerblocks::StatusMeterSilent));
+        QTRY_COMPARE(labelText(w, "theL_1"), QString("Timeout"));
         QLabel* first = w->findChild<QLabel*>("theL_1");
         QCOMPARE(first->alignment(), Qt::AlignCenter);
         QVERIFY(first->isVisible());
-        QCOMPARE(text(w, "theL_2"), QString("L2 =      0.8KW"));
+        QCOMPARE(labelText(w, "theL_2"), QString("L2 =      0.8KW"));
         testsupport::saveGrab(w, "measures_meter_timeout");
         owner.feed(threePhase());
-        QTRY_COMPARE(text(w, "theL_1"), QString("L1 =      1.2KW"));
+        QTRY_COMPARE(labelText(w, "theL_1"), QString("L1 =      1.2KW"));
         QCOMPARE(first->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     }
 
@@ -289,7 +237,7 @@ private slots:
     {
         QFETCH(QString, how);
         Owner owner;
-        QPointer<Measures> w = owner.open("Roof West", true, false, 20000.0);
+        QPointer<Measures> w = owner.open("Roof West", 20000.0);
         if (how == "button")
             QTest::mouseClick(w->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
         else if (how == "escape")
