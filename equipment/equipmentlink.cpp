@@ -5,8 +5,9 @@
 #include "modbusframes.h"
 #include "tiletexts.h"
 
+#include "linksocket.h"
+
 #include <QMutexLocker>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <cerrno>
@@ -51,19 +52,17 @@ EquipmentLink::EquipmentLink(QObject* parent) : QObject(parent)
     type.kvpac = 100;
     for (unsigned short& max : type.probeMax)
         max = 100;
-    pollTimer = new QTimer(this);
-    connect(pollTimer, &QTimer::timeout, this, &EquipmentLink::SendQuery);
-    pollTimer->start(interval);
-    slowTimer = new QTimer(this);
-    connect(slowTimer, &QTimer::timeout, this, &EquipmentLink::TheSlowTimer);
-    slowTimer->start(SlowTimerMs);
+    pollTimer.start(interval);
+    slowTimer.start(SlowTimerMs);
 }
 
 EquipmentLink::~EquipmentLink()
 {
     beingDeleted = true;
-    if (socket)
+    if (socket) {
         disconnect(socket, nullptr, this, nullptr);
+        socket->setReadHandler(nullptr);
+    }
 }
 
 void EquipmentLink::setTarget(const QString& address, int port)
@@ -108,7 +107,7 @@ querytable::LinkContext EquipmentLink::LinkContext() const
 
 void EquipmentLink::setStatus(const QString& text)
 {
-    if (beingDeleted)
+    if (beingDeleted || text == status)
         return;
     status = text;
     emit statusChanged(text);
@@ -126,8 +125,9 @@ void EquipmentLink::noteSeen()
 {
     if (!connectedFlag)
         return;
-    seen = true;
-    lastSeen = QDateTime::currentDateTime();
+    // The clock in milliseconds: turning it into local time costs a time
+    // zone lookup, done only when the text is shown.
+    lastSeenMs = QDateTime::currentMSecsSinceEpoch();
 }
 
 // --- Connection ---
@@ -135,22 +135,21 @@ void EquipmentLink::noteSeen()
 void EquipmentLink::OpenSocket()
 {
     if (!socket) {
-        socket = new QTcpSocket(this);
+        socket = new LinkSocket(this);
         // Without a chosen interface the system picks the local address.
-        if (!hostAddress.isNull() && !socket->bind(hostAddress, 0)) {
+        if (!hostAddress.isNull() && !socket->bind(hostAddress)) {
+            const int error = errno;
             qCDebug(lcLink, "BIND FAIL!!!");
-            emit fault(faultCode(4241, errno ? errno : -1));
+            emit fault(faultCode(4241, error ? error : -1));
         }
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::connected, this, &EquipmentLink::connected);
-        connect(socket, &QTcpSocket::disconnected, this, &EquipmentLink::disconnected);
-        connect(socket, &QTcpSocket::readyRead, this, &EquipmentLink::incomingdata);
-        connect(socket, &QTcpSocket::errorOccurred, this, &EquipmentLink::SocketError);
+        connect(socket, &LinkSocket::connected, this, &EquipmentLink::connected);
+        connect(socket, &LinkSocket::disconnected, this, &EquipmentLink::disconnected);
+        socket->setReadHandler([this] { incomingdata(); });
+        connect(socket, &LinkSocket::errorOccurred, this, &EquipmentLink::SocketError);
     }
     if (beingDeleted)
         return;
-    socket->connectToHost(addressText, static_cast<quint16>(tcpPort), QIODevice::ReadWrite,
-                          QAbstractSocket::AnyIPProtocol);
+    socket->connectToHost(addressText, static_cast<quint16>(tcpPort));
     setStatus("Connecting...");
 }
 
@@ -160,7 +159,7 @@ void EquipmentLink::DestroySocket()
         return;
     // Signals go first, so that closing does not run the disconnection path.
     disconnect(socket, nullptr, this, nullptr);
-    socket->flush();
+    socket->setReadHandler(nullptr);
     socket->close();
     socket->deleteLater();
     socket = nullptr;
@@ -190,8 +189,6 @@ void EquipmentLink::connected()
     firstTick = true;
     setStatus("Ready.");
     missed = 0;
-    if (socket)
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     emit linkConnected();
     if (!stringBox)
         emit logSyncDue();
@@ -200,6 +197,7 @@ void EquipmentLink::connected()
 void EquipmentLink::disconnected()
 {
     rec.clearLinkBlocks();
+    ++revision;
     plantMeasuresValid = false;
     plantPower = 0.0;
     setReachable(false);
@@ -220,14 +218,15 @@ void EquipmentLink::SocketError(QAbstractSocket::SocketError error)
     connectedFlag = false;
     measuresValid = false;
     plantMeasuresValid = false;
+    ++revision;
     setReachable(false);
     if (!beingDeleted) {
         if (error == QAbstractSocket::ConnectionRefusedError) {
             setStatus("Starting...");
             errorWaitCount = 10;
         } else {
-            setStatus(seen ? TileTexts::lastSeenText(lastSeen)
-                           : QString("Equipment disconnected or faulty connection."));
+            setStatus(lastSeenMs ? TileTexts::lastSeenText(QDateTime::fromMSecsSinceEpoch(lastSeenMs))
+                                 : QString("Equipment disconnected or faulty connection."));
             errorWaitCount = 20;
         }
         errorWait = true;
@@ -261,6 +260,7 @@ void EquipmentLink::DropReconnectTimer()
 void EquipmentLink::SetTheInvAsUnreachable()
 {
     measuresValid = false;
+    ++revision;
     plantPower = 0.0;
     queryStatus = FirstState();
     unreachable = true;
@@ -291,11 +291,11 @@ void EquipmentLink::WriteToLog(const QString& message)
 void EquipmentLink::setPollInterval(int ms)
 {
     if (ms <= 0) {
-        pollTimer->stop();
+        pollTimer.stop();
         return;
     }
     interval = ms;
-    pollTimer->start(interval);
+    pollTimer.start(interval);
 }
 
 void EquipmentLink::SendState(QueryState state)
@@ -356,7 +356,10 @@ void EquipmentLink::SendQuery()
             qCDebug(lcLink, "DEF CASE: %d", queryStatus);
         return;
     }
-    emit valuesRefreshDue();
+    if (revision != announcedRevision) {
+        announcedRevision = revision;
+        emit valuesRefreshDue();
+    }
     if (stringBox) {
         if (queryStatus == UpdateAvailable || queryStatus == StringBoxBlock)
             SendState(queryStatus);
@@ -400,6 +403,8 @@ void EquipmentLink::SendQuery()
 
 void EquipmentLink::ShowSilence()
 {
+    if (measuresValid)
+        ++revision;
     measuresValid = false;
     emit fellSilent();
     commandsOpen = false; // the tile has closed the parameters dialog
@@ -451,10 +456,10 @@ void EquipmentLink::incomingdata()
 {
     if (!socket)
         return;
-    const QByteArray reply = socket->readAll();
+    char reply[registerblocks::ReceiveBufferSize];
+    const int received = socket->read(reply, sizeof reply);
     awaitingReply = false;
-    const int received = reply.size();
-    rec.receive(reply.constData(), received);
+    rec.receive(reply, received);
     const QueryState state = queryStatus;
     const int expected = expectedLength(state, LinkContext());
     if (received != expected) {
@@ -478,12 +483,12 @@ void EquipmentLink::WrongLength(int received, int expected)
         QString::asprintf("READ %d bytes (expected %d) - STATUS = %d", received, expected, queryStatus);
     qCDebug(lcLink, "ERROR theSize (%d, %d) theQueryStatus = %d [%s]", expected, received, queryStatus,
             qPrintable(addressText));
-    const bool running = pollTimer->isActive();
-    pollTimer->stop();
+    const bool running = pollTimer.isActive();
+    pollTimer.stop();
     interval = qMin(interval + PollIntervalStep, MaxPollInterval);
-    pollTimer->setInterval(interval);
+    pollTimer.setInterval(interval);
     if (running)
-        pollTimer->start();
+        pollTimer.start();
     qCDebug(lcLink, "%s: %s [%s]", "incomingdata", qPrintable(read), qPrintable(addressText));
     DumpMem(rec.receiveBuffer(), qMin(received, registerblocks::ReceiveBufferSize));
 }
@@ -495,6 +500,7 @@ void EquipmentLink::HandleReply(QueryState state)
         setStatus("");
         rec.storeIdentity();
         CalcNominalPower();
+        ++revision;
         emit identityRead();
         break;
     case Version:
@@ -506,6 +512,7 @@ void EquipmentLink::HandleReply(QueryState state)
         const int registers = typeBlockRegisters(LinkContext());
         rec.storeTypeBlock(registers);
         type = registerblocks::decodeTypeBlock(rec.typeBlock, registers);
+        ++revision;
         emit typeInfoRead();
         break;
     }
@@ -521,6 +528,7 @@ void EquipmentLink::HandleReply(QueryState state)
         alarm = registerblocks::stateIsAlarm(rec.state());
         measuresValid = true;
         plantMeasuresValid = true;
+        ++revision;
         break;
     }
     case HouseLoad: {
@@ -529,10 +537,13 @@ void EquipmentLink::HandleReply(QueryState state)
         break;
     }
     case Status: {
+        const unsigned short before = rec.statusWord();
         {
             QMutexLocker lock(&measuresMutex());
             rec.storeStatus();
         }
+        if (rec.statusWord() != before)
+            ++revision;
         vnc = (rec.statusWord() & registerblocks::StatusVncConnected) != 0;
         selfConsumptionMeter = (rec.statusWord() & registerblocks::StatusSelfConsumption) != 0;
         break;
@@ -581,6 +592,7 @@ void EquipmentLink::HandleReply(QueryState state)
         break;
     case StringBoxBlock:
         rec.storeStringBox();
+        ++revision;
         break;
     default: // the other writes: acknowledged by their reply
         break;
@@ -637,6 +649,7 @@ void EquipmentLink::StoreVersion(short v)
     flags.applyVersion(v);
     firmware = v;
     firmwareText = registerblocks::versionText(v);
+    ++revision;
     emit versionRead();
 }
 

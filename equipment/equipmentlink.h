@@ -11,6 +11,7 @@
 
 #include "querytable.h"
 #include "registerblocks.h"
+#include "ticktimer.h"
 
 #include <QAbstractSocket>
 #include <QDateTime>
@@ -19,7 +20,7 @@
 #include <QString>
 #include <QVector>
 
-class QTcpSocket;
+class LinkSocket;
 class QTimer;
 
 class EquipmentLink : public QObject
@@ -44,7 +45,11 @@ public:
     // Storage folder whose event log "Inv.Log" receives the link's events.
     void setStorageFolder(const QString& folder) { storageFolder = folder; }
     // Equipment kind: each changes the cycle from the next tick on.
-    void setZeta(bool on) { zeta = on; }
+    void setZeta(bool on)
+    {
+        zeta = on;
+        ++revision;
+    }
     bool isZeta() const { return zeta; }
     void setTpx(bool on) { tpx = on; }
     bool isTpx() const { return tpx; }
@@ -56,7 +61,11 @@ public:
     void setExcluded(bool on) { excluded = on; }
     bool isExcluded() const { return excluded; }
     // The legacy protocol flag, set from the announced version of a Zeta board.
-    void setLegacy(bool on) { flags.legacy = on; }
+    void setLegacy(bool on)
+    {
+        flags.legacy = on;
+        ++revision;
+    }
     // The tile is being deleted: no connection is made any more and the
     // link's texts stop changing.
     void setBeingDeleted() { beingDeleted = true; }
@@ -117,6 +126,10 @@ public:
     void setMeasuresWindowOpen(bool open);
 
     // --- Decoded values ---
+    // Counts the changes of what the tile shows (measures, status word,
+    // string box block, type, version, kind, validity): the tile redraws
+    // only when it moved, not on every tick.
+    quint64 valuesRevision() const { return revision; }
     void StoreVersion(short version);
     void CalcNominalPower();
     short version() const { return firmware; }
@@ -189,7 +202,8 @@ signals:
     void madeUnreachable();
     // Silent for 10 ticks, or excluded: values dashed, windows closed.
     void fellSilent();
-    // A tick of an inverter or string box: the tile refreshes its values.
+    // A tick of an inverter or string box after the values the tile shows
+    // changed (valuesRevision()): the tile refreshes them.
     void valuesRefreshDue();
     // Every reply: the state it was judged against, its length, and whether
     // it was handled (right length, no exception).
@@ -247,9 +261,10 @@ private:
     bool beingDeleted = false;
 
     // Connection and cycle.
-    QTcpSocket* socket = nullptr;
-    QTimer* pollTimer = nullptr;
-    QTimer* slowTimer = nullptr;
+    LinkSocket* socket = nullptr;
+    // Both on the process's shared tick.
+    TickTimer pollTimer{[this] { SendQuery(); }};
+    TickTimer slowTimer{[this] { TheSlowTimer(); }};
     QTimer* reconnectTimer = nullptr;
     QString status;
     bool connectedFlag = false;
@@ -268,8 +283,7 @@ private:
     int dailyValuesPeriod = 1;
     bool awaitingReply = false; // a request was sent and no reply has come yet
     int ticksAwaitingReply = 0;
-    bool seen = false;
-    QDateTime lastSeen;
+    qint64 lastSeenMs = 0; // 0: not seen since the program started
 
     // Parameters and commands.
     int parameterIndex = 0;
@@ -283,6 +297,8 @@ private:
     bool identSentToMeasures = false;
 
     // Blocks and decoded values.
+    quint64 revision = 0;
+    quint64 announcedRevision = ~quint64(0); // revision of the last valuesRefreshDue()
     EquipmentRecords rec;
     registerblocks::ProtocolFlags flags;
     registerblocks::TypeInfo type;

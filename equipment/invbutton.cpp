@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 const char* const TileStyle =
@@ -80,9 +79,7 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
 
     link = new EquipmentLink(this);
     ConnectLink();
-    oneSecondTimer = new QTimer(this);
-    connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
-    oneSecondTimer->start(2000);
+    oneSecondTimer.start(2000);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
@@ -137,7 +134,6 @@ void InvButton::ConnectLink()
             SetIcon(TileTexts::iconForNominal(link->nominalPower(), true));
         }
     });
-    connect(link, &EquipmentLink::replyReceived, this, &InvButton::ReplyReceived);
     connect(link, &EquipmentLink::identUpdated, this, &InvButton::IdentUpdated);
     connect(link, &EquipmentLink::measuresUpdated, this, &InvButton::MeasuresUpdated);
     connect(link, &EquipmentLink::fault, this, &InvButton::ShowFault);
@@ -307,6 +303,13 @@ void InvButton::UpdateValues()
 {
     if (beingDeleted)
         return;
+    // A tile out of sight (scrolled away in a large plant, or its window
+    // hidden) draws its values when it comes into view.
+    if (!IsInSight()) {
+        drawWhenSeen = true;
+        return;
+    }
+    drawWhenSeen = false;
     if (link->isStringBox()) {
         unsigned char block[registerblocks::StringBoxBytes];
         link->CopyStringBox(block);
@@ -348,6 +351,31 @@ void InvButton::UpdateValues()
     InvTemp->setText(TileTexts::temperatureText(measures[registerblocks::MeasTemperature]));
     InvTemp->show();
     Stamp->show();
+}
+
+bool InvButton::IsInSight() const
+{
+    if (!isVisible())
+        return false;
+    QRect r = rect();
+    const QWidget* w = this;
+    while (!w->isWindow()) {
+        r.translate(w->pos());
+        w = w->parentWidget();
+        r &= w->rect();
+        if (r.isEmpty())
+            return false;
+    }
+    return !w->isMinimized();
+}
+
+void InvButton::paintEvent(QPaintEvent* event)
+{
+    if (drawWhenSeen) {
+        drawWhenSeen = false;
+        QMetaObject::invokeMethod(this, &InvButton::UpdateValues, Qt::QueuedConnection);
+    }
+    QGroupBox::paintEvent(event);
 }
 
 void InvButton::DashValues(bool energyToo)

@@ -13,6 +13,7 @@
 #include "querytable.h"
 #include "registerblocks.h"
 #include "storagepaths.h"
+#include "ticktimer.h"
 #include "totalslog.h"
 
 #include <QGroupBox>
@@ -25,7 +26,6 @@ class QLabel;
 class QFrame;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class TalvoObject;
 class DialogFault;
 
@@ -175,10 +175,6 @@ signals:
     // The measures window's feed, from the link.
     void IdentUpdated();
     void MeasuresUpdated();
-    // Every reply that reaches the link: the query state it was judged
-    // against, its length, and whether it was handled (right length, no
-    // exception).
-    void ReplyReceived(int queryState, int bytes, bool handled);
 
 public slots:
     // The link's cycle and connection events, forwarded.
@@ -193,7 +189,11 @@ public slots:
     void DeleteButton();
     void ExcludeButton();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    bool IsInSight() const;
     void BuildWidgets();
     void BuildStringBoxView();
     void ConnectLink();
@@ -226,13 +226,14 @@ private:
     bool wantsProbeChange = false;
 
     // Tile.
-    QTimer* oneSecondTimer = nullptr;
+    TickTimer oneSecondTimer{[this] { OneSecondActivity(); }}; // on the shared tick, with every tile's
     bool beingDeleted = false;
     bool enabledButtons = false;
     bool titlePhase = false;
     bool stringBoxViewBuilt = false;
     bool tpxViewBuilt = false;
     bool alternativeImageDone = false;
+    bool drawWhenSeen = false; // values changed while the tile was out of sight
     QString stampShown;
     QFrame* line = nullptr;
     TalvoObject* theIcon = nullptr;

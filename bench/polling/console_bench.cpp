@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     // A handled reply is one that was stored and chose the next request.
     long handled = 0, failed = 0;
     for (InvButton* tile : window.tiles())
-        QObject::connect(tile, &InvButton::ReplyReceived,
+        QObject::connect(tile->getTheLink(), &EquipmentLink::replyReceived,
                          [&](int, int, bool ok) { ok ? ++handled : ++failed; });
 
     QElapsedTimer waiting, clock;

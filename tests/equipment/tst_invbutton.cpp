@@ -26,7 +26,7 @@ bool sameImage(const QLabel* label, const QString& image)
 }
 bool ticks(InvButton& t, int n = 1)
 {
-    return repliedTicks(t, &InvButton::ReplyReceived, n);
+    return repliedTicks(*t.getTheLink(), &EquipmentLink::replyReceived, n);
 }
 } // namespace
 
