@@ -7,6 +7,7 @@
 
 #include "linksocket.h"
 
+#include <QMetaMethod>
 #include <QMutexLocker>
 #include <QTimer>
 
@@ -49,7 +50,6 @@ template <typename T, std::size_t N> void copyLocked(T* dest, const T (&block)[N
 
 EquipmentLink::EquipmentLink(QObject* parent) : QObject(parent)
 {
-    type.kvpac = 100;
     for (unsigned short& max : type.probeMax)
         max = 100;
     pollTimer.start(interval);
@@ -197,6 +197,7 @@ void EquipmentLink::connected()
 void EquipmentLink::disconnected()
 {
     rec.clearLinkBlocks();
+    measuresTotal = 0.0;
     ++revision;
     plantMeasuresValid = false;
     plantPower = 0.0;
@@ -464,17 +465,39 @@ void EquipmentLink::incomingdata()
     const int expected = expectedLength(state, LinkContext());
     if (received != expected) {
         WrongLength(received, expected);
-        emit replyReceived(state, received, false);
+        ReportReply(state, received, false);
         return;
     }
     if (modbusframes::isExceptionReply(rec.receiveBuffer())) {
         qCDebug(lcLink, "MODBUS ERROR FROM %s", qPrintable(addressText));
         WriteToLog("Error MODBUS TCP!");
-        emit replyReceived(state, received, false);
+        ReportReply(state, received, false);
         return;
     }
     HandleReply(state);
-    emit replyReceived(state, received, true);
+    ReportReply(state, received, true);
+}
+
+// Every reply reaches here: emitting a signal costs even without receivers,
+// so the signal is emitted only while something is connected to it.
+void EquipmentLink::ReportReply(QueryState state, int bytes, bool handled)
+{
+    ++(handled ? handledCount : failedCount);
+    if (replyListeners > 0)
+        emit replyReceived(state, bytes, handled);
+}
+
+void EquipmentLink::connectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived))
+        ++replyListeners;
+}
+
+void EquipmentLink::disconnectNotify(const QMetaMethod& signal)
+{
+    // An invalid method: everything was disconnected at once.
+    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived))
+        replyListeners = qMax(0, receivers(SIGNAL(replyReceived(int, int, bool))));
 }
 
 void EquipmentLink::WrongLength(int received, int expected)
@@ -512,6 +535,7 @@ void EquipmentLink::HandleReply(QueryState state)
         const int registers = typeBlockRegisters(LinkContext());
         rec.storeTypeBlock(registers);
         type = registerblocks::decodeTypeBlock(rec.typeBlock, registers);
+        kvpacValue = type.kvpac;
         ++revision;
         emit typeInfoRead();
         break;
@@ -524,6 +548,7 @@ void EquipmentLink::HandleReply(QueryState state)
         QMutexLocker lock(&measuresMutex());
         rec.storeMeasures(firmware);
         daily = registerblocks::dailyEnergy(rec.measures);
+        measuresTotal = registerblocks::totalEnergy(rec.measures);
         plantPower = registerblocks::instantPower(rec.measures);
         alarm = registerblocks::stateIsAlarm(rec.state());
         measuresValid = true;
@@ -664,13 +689,6 @@ double EquipmentLink::InstantPower() const
     return registerblocks::instantPower(rec.measures);
 }
 
-double EquipmentLink::totalEnergy()
-{
-    QMutexLocker lock(&measuresMutex());
-    total = registerblocks::totalEnergy(rec.measures);
-    return total;
-}
-
 unsigned short EquipmentLink::statusWord() const
 {
     QMutexLocker lock(&measuresMutex());
@@ -707,6 +725,7 @@ QVector<double> EquipmentLink::miniPlotY()
 void EquipmentLink::SwapMeasuresBytes()
 {
     SwapBufferBytes(rec.measures, registerblocks::measuresStoredWords(firmware));
+    measuresTotal = registerblocks::totalEnergy(rec.measures);
 }
 
 void EquipmentLink::DumpMem(const unsigned char* area, int size)

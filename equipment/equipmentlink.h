@@ -95,6 +95,10 @@ public:
     // Puts the cycle at a state, leaving the state resumed after a clock setting.
     void setQueryState(querytable::QueryState state) { queryStatus = state; }
     int missedReplies() const { return missed; }
+    // Replies received since the link was made: handled (right length, no
+    // exception) and not.
+    quint64 repliesHandled() const { return handledCount; }
+    quint64 repliesFailed() const { return failedCount; }
     // Poll timer period; replies of wrong length raise it by 100 ms up to 1000.
     int pollInterval() const { return interval; }
     // Sets the period and restarts the timer; 0 stops it, so that the cycle is
@@ -143,11 +147,16 @@ public:
     double instantPowerForPlant() const { return plantPower; }
     long dailyEnergy() const { return daily; }
     void setDailyEnergy(long tenthsOfKwh) { daily = tenthsOfKwh; }
-    // Recomputed from the measures on each call and remembered.
-    double totalEnergy();
+    // The total energy of the measures block, remembered (setTotalEnergy()
+    // overwrites the remembered value until the next call).
+    double totalEnergy()
+    {
+        total = measuresTotal;
+        return total;
+    }
     void setTotalEnergy(double kwh) { total = kwh; }
-    int kvpac() const { return type.kvpac; }
-    void setKvpac(int value) { type.kvpac = value; }
+    int kvpac() const { return kvpacValue; }
+    void setKvpac(int value) { kvpacValue = value; }
     const registerblocks::TypeInfo& typeInfo() const { return type; }
     bool inAlarm() const { return alarm; }
     bool measuresAreValid() const { return measuresValid; }
@@ -233,8 +242,13 @@ signals:
     // A fatal fault with its code ("invb - ...").
     void fault(const QString& code);
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     querytable::LinkContext LinkContext() const;
+    void ReportReply(querytable::QueryState state, int bytes, bool handled);
     querytable::QueryState FirstState() const;
     void setStatus(const QString& text);
     void setReachable(bool on);
@@ -247,17 +261,28 @@ private:
     void DropReconnectTimer();
     void WriteToLog(const QString& message);
 
+    // Read by the plant's supervision for every tile four times a second:
+    // kept together, so that a tile costs one or two cache lines.
+    bool connectedFlag = false;
+    bool excluded = false;
+    bool zeta = false;
+    bool tpx = false;
+    bool stringBox = false;
+    bool alarm = false;
+    int kvpacValue = 100;
+    double plantPower = 0.0;
+    double nominal = 0.0;
+    long daily = 0;
+    double total = 0.0;
+    double measuresTotal = 0.0; // the total energy of the measures block as stored
+
     // Where and what.
     QString addressText;
     int tcpPort = 502;
     QHostAddress hostAddress;
     QString announcedVersion;
     QString storageFolder;
-    bool zeta = false;
-    bool tpx = false;
-    bool stringBox = false;
     bool addressedByIp = true;
-    bool excluded = false;
     bool beingDeleted = false;
 
     // Connection and cycle.
@@ -267,7 +292,6 @@ private:
     TickTimer slowTimer{[this] { TheSlowTimer(); }};
     QTimer* reconnectTimer = nullptr;
     QString status;
-    bool connectedFlag = false;
     bool unreachable = false;
     bool reachable = false;
     querytable::QueryState queryStatus = querytable::Identity;
@@ -281,6 +305,9 @@ private:
     bool dotsUp = true;
     int sampleDivider = 0;
     int dailyValuesPeriod = 1;
+    int replyListeners = 0; // receivers of replyReceived(), emitted only when there are some
+    quint64 handledCount = 0;
+    quint64 failedCount = 0;
     bool awaitingReply = false; // a request was sent and no reply has come yet
     int ticksAwaitingReply = 0;
     qint64 lastSeenMs = 0; // 0: not seen since the program started
@@ -299,21 +326,16 @@ private:
     // Blocks and decoded values.
     quint64 revision = 0;
     quint64 announcedRevision = ~quint64(0); // revision of the last valuesRefreshDue()
-    EquipmentRecords rec;
     registerblocks::ProtocolFlags flags;
-    registerblocks::TypeInfo type;
     short firmware = 0;
     QString firmwareText;
-    double nominal = 0.0;
-    double plantPower = 0.0;
-    double total = 0.0;
-    long daily = 0;
-    bool alarm = false;
     bool vnc = false;
     bool selfConsumptionMeter = false;
     bool measuresValid = false;
     bool plantMeasuresValid = false;
     bool miniPlotFresh = false;
     bool tpxCRead = false;
+    registerblocks::TypeInfo type;
     QVector<double> plotX, plotY;
+    EquipmentRecords rec;
 };

@@ -448,9 +448,13 @@ void InvButton::OneSecondActivity()
         if (!titlePhase || !addressedByIp) {
             // Until the board's version is read the announced one stays in the title.
             const QString read = link->versionText();
-            const QString shown = link->isStringBox() || read.isEmpty() ? versionText : read;
-            if (!addressText.isEmpty() && !beingDeleted)
+            const QString& shown = link->isStringBox() || read.isEmpty() ? versionText : read;
+            // Built again only when what it shows changed.
+            if (!addressText.isEmpty() && !beingDeleted && (shown != titleVersion || name != titleName)) {
+                titleVersion = shown;
+                titleName = name;
                 setTitle(TileTexts::titleText(addressText, name, shown));
+            }
         }
     } else if (link->isConnected() && link->tpxBlockCWasRead() && !beingDeleted) {
         unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];

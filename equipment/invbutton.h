@@ -61,7 +61,7 @@ public:
     void setTheStoragePath(const QString& root, int line = 0);
     QString getTheStoragePath() const { return storageRoot; }
     // Storage folder of this equipment (root + key-like suffix), "" before a root is set.
-    QString getTheStorageFolder() const { return storage.storageFolder(); }
+    QString getTheStorageFolder() const { return storageFolder; }
     QString getTheAnnouncedVersion() const { return versionText; }
 
     // Read key from the settings file (or the default), store it in the
@@ -203,7 +203,14 @@ private:
     void ShowFault(const QString& code);
     void BuildStorage();
 
+    // Read by the plant's supervision for every tile four times a second:
+    // kept together at the front.
     EquipmentLink* link = nullptr;
+    bool beingDeleted = false;
+    bool tcpPortChanged = false;
+    bool ftpPortChanged = false;
+    bool wantsProbeChange = false;
+
     EquipmentSettings settings;
 
     // Identity.
@@ -216,18 +223,15 @@ private:
     bool addressedByIp = true;
     int ftpPort = 21;
     bool hostAddressChanged = false;
-    bool tcpPortChanged = false;
-    bool ftpPortChanged = false;
     QString storageRoot;
-    StoragePaths storage;
+    QString storageFolder;                    // kept to be handed on by reference
     mutable MonthlyEnergyCache monthlyEnergy; // from the year's totals log
     QVector<double> miniPlotYExtra;
     int chosenProbe = 0;
-    bool wantsProbeChange = false;
 
     // Tile.
     TickTimer oneSecondTimer{[this] { OneSecondActivity(); }}; // on the shared tick, with every tile's
-    bool beingDeleted = false;
+    QString titleVersion, titleName;                           // what the title was last built from
     bool enabledButtons = false;
     bool titlePhase = false;
     bool stringBoxViewBuilt = false;

@@ -3,10 +3,11 @@
 #include "logging.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QHostInfo>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QVector>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -33,7 +34,9 @@ public:
     void watch(int fd, quint32 events, LinkSocket* socket)
     {
         const quint32 generation = ++lastGeneration;
-        sockets.insert(fd, {socket, generation});
+        if (fd >= sockets.size())
+            sockets.resize(fd + 1);
+        sockets[fd] = {socket, generation};
         epoll_event ev{};
         ev.events = events;
         ev.data.u64 = quint64(generation) << 32 | quint32(fd);
@@ -43,28 +46,35 @@ public:
 
     void modify(int fd, quint32 events)
     {
-        const auto it = sockets.constFind(fd);
-        if (it == sockets.constEnd())
+        const Entry* e = find(fd);
+        if (!e)
             return;
         epoll_event ev{};
         ev.events = events;
-        ev.data.u64 = quint64(it->generation) << 32 | quint32(fd);
+        ev.data.u64 = quint64(e->generation) << 32 | quint32(fd);
         epoll_ctl(epfd, EPOLL_CTL_MOD, fd, &ev);
     }
 
     // Before the descriptor is closed.
     void unwatch(int fd)
     {
-        if (sockets.remove(fd))
-            epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
+        if (!find(fd))
+            return;
+        sockets[fd] = {};
+        epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
     }
 
 private:
+    // Indexed by descriptor (descriptors are small numbers).
     struct Entry
     {
-        LinkSocket* socket;
-        quint32 generation; // tells a reused descriptor from the one an event was for
+        LinkSocket* socket = nullptr;
+        quint32 generation = 0; // tells a reused descriptor from the one an event was for
     };
+    const Entry* find(int fd) const
+    {
+        return fd >= 0 && fd < sockets.size() && sockets[fd].socket ? &sockets[fd] : nullptr;
+    }
 
     explicit LinkPoller(QObject* parent) : QObject(parent), epfd(epoll_create1(EPOLL_CLOEXEC))
     {
@@ -73,7 +83,19 @@ private:
             return;
         }
         notifier = new QSocketNotifier(epfd, QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this] { serve(); });
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            // Replies to a tick's requests come within milliseconds of each
+            // other: gather them and serve them together, in one wake-up.
+            notifier->setEnabled(false);
+            gathering.start();
+        });
+        gathering.setSingleShot(true);
+        gathering.setInterval(GatherMs);
+        gathering.setTimerType(Qt::PreciseTimer);
+        connect(&gathering, &QTimer::timeout, this, [this] {
+            serve();
+            notifier->setEnabled(true);
+        });
     }
     ~LinkPoller() override
     {
@@ -89,17 +111,18 @@ private:
         epoll_event events[128];
         const int n = epoll_wait(epfd, events, 128, 0);
         for (int i = 0; i < n; ++i) {
-            const int fd = int(events[i].data.u64 & 0xFFFFFFFFu);
-            const auto it = sockets.constFind(fd);
-            if (it == sockets.constEnd() || it->generation != quint32(events[i].data.u64 >> 32))
+            const Entry* e = find(int(events[i].data.u64 & 0xFFFFFFFFu));
+            if (!e || e->generation != quint32(events[i].data.u64 >> 32))
                 continue;
-            it->socket->handleEvents(events[i].events);
+            e->socket->handleEvents(events[i].events);
         }
     }
 
+    static constexpr int GatherMs = 10;
     int epfd = -1;
     QSocketNotifier* notifier = nullptr;
-    QHash<int, Entry> sockets;
+    QTimer gathering;
+    QVector<Entry> sockets;
     quint32 lastGeneration = 0;
 };
 
@@ -298,9 +321,11 @@ void LinkSocket::receive()
     for (;;) {
         const ssize_t r = ::recv(fd, chunk, sizeof chunk, 0);
         if (r > 0) {
-            const int room = MaxKept - kept.size();
-            if (room > 0)
-                kept.append(chunk, qMin(int(r), room));
+            const int room = MaxKept - keptSize;
+            if (room > 0) {
+                std::memcpy(kept + keptSize, chunk, size_t(qMin(int(r), room)));
+                keptSize += qMin(int(r), room);
+            }
             received += int(qMin<ssize_t>(r, INT_MAX - received));
             if (r < ssize_t(sizeof chunk))
                 break; // all there was; what comes later wakes the poller again
@@ -327,8 +352,8 @@ void LinkSocket::receive()
 int LinkSocket::read(char* dest, int capacity)
 {
     const int count = received;
-    std::memcpy(dest, kept.constData(), size_t(qMin(capacity, kept.size())));
-    kept.clear();
+    std::memcpy(dest, kept, size_t(qMin(capacity, keptSize)));
+    keptSize = 0;
     received = 0;
     return count;
 }
@@ -401,7 +426,7 @@ void LinkSocket::close()
     }
     release();
     candidates.clear();
-    kept.clear();
+    keptSize = 0;
     received = 0;
     socketState = QAbstractSocket::UnconnectedState;
 }

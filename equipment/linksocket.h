@@ -3,8 +3,10 @@
 // process sits in one place: each LinkSocket's non-blocking descriptor is in
 // one epoll set, which the event loop watches through a single notifier, so
 // a wake-up serves every socket that is ready and the event loop does not
-// poll each socket on every wake-up. Writes go to the socket at once, without
-// a buffer to flush on a later pass of the event loop.
+// poll each socket on every wake-up. Replies that come close together (those
+// to one tick's requests) are gathered for a few milliseconds and served in
+// one pass. Writes go to the socket at once, without a buffer to flush on a
+// later pass of the event loop.
 //
 // The signals and their order are QTcpSocket's: connected(); on a close or
 // reset by the board errorOccurred(RemoteHostClosedError) and then
@@ -79,6 +81,7 @@ private:
     QAbstractSocket::SocketState socketState = QAbstractSocket::UnconnectedState;
     QString error;
     std::function<void()> readHandler;
-    QByteArray kept;
+    char kept[MaxKept];
+    int keptSize = 0;
     int received = 0;
 };

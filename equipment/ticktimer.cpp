@@ -24,7 +24,7 @@ public:
     void add(TickTimer* t)
     {
         remove(t);
-        entries.append({tick + quint64(t->intervalTicks), t});
+        entries.append({tick + quint64(t->intervalTicks), quint64(t->intervalTicks), t});
         if (!timer.isActive())
             timer.start();
     }
@@ -51,6 +51,7 @@ private:
     struct Entry
     {
         quint64 due;
+        quint64 interval; // in ticks
         TickTimer* timer; // null once stopped during a tick
     };
 
@@ -70,9 +71,8 @@ private:
         for (int i = 0; i < count; ++i) {
             if (entries[i].due > tick || !entries[i].timer)
                 continue;
-            TickTimer* t = entries[i].timer;
-            entries[i].due = tick + quint64(t->intervalTicks);
-            t->onTimeout();
+            entries[i].due = tick + entries[i].interval;
+            entries[i].timer->onTimeout();
         }
         serving = false;
         entries.erase(std::remove_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.timer; }),
@@ -94,14 +94,18 @@ TickTimer::~TickTimer()
     stop();
 }
 
+// As with QTimer, a running timer starts over with the new interval.
 void TickTimer::setInterval(int ms)
 {
     intervalMs = ms;
     intervalTicks = qMax(1, (ms + TickMs - 1) / TickMs);
+    if (active)
+        start();
 }
 
 void TickTimer::start(int ms)
 {
+    active = false;
     setInterval(ms);
     start();
 }

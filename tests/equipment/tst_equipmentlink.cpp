@@ -193,6 +193,7 @@ private slots:
         log.remove();
         QSignalSpy ftpClosed(link.get(), &EquipmentLink::ftpJobMustClose);
         QSignalSpy spy(link.get(), &EquipmentLink::replyReceived);
+        const quint64 failedBefore = link->repliesFailed(), handledBefore = link->repliesHandled();
         const int requestsBefore = requestsSeen("inv");
         QVERIFY(sim->command("fault inv " + fault + " on"));
         QString statusBeforeLastTick;
@@ -209,6 +210,8 @@ private slots:
             QVERIFY(!reply.at(2).toBool());
         }
         QCOMPARE(sizes, replies);
+        QCOMPARE(link->repliesFailed() - failedBefore, quint64(replies.size()));
+        QCOMPARE(link->repliesHandled(), handledBefore);
         QTEST(link->pollInterval(), "interval");
         QTEST(link->queryState(), "state");
         QCOMPARE(link->statusText(), status);
