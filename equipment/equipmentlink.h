@@ -53,7 +53,11 @@ public:
     bool isZeta() const { return zeta; }
     void setTpx(bool on) { tpx = on; }
     bool isTpx() const { return tpx; }
-    void setStringBox(bool on) { stringBox = on; }
+    void setStringBox(bool on)
+    {
+        stringBox = on;
+        ++revision;
+    }
     bool isStringBox() const { return stringBox; }
     // No DNS name: the board's clock is set once an hour.
     void setAddressedByIp(bool on) { addressedByIp = on; }
@@ -82,8 +86,10 @@ public:
     bool isUnreachable() const { return unreachable; }
     // Reachable for the daily graph: a reply processed within the last 9 ticks.
     bool isReachable() const { return reachable; }
-    // Status text of the link ("Connecting...", "Ready.", "TIMEOUT", ...).
+    // Status text of the equipment ("Connecting...", "Ready.", "TIMEOUT",
+    // ...), set by the link and by the tile; statusChanged() when it changes.
     QString statusText() const { return status; }
+    void setStatus(const QString& text);
     // Refreshes the last-seen time while connected (the tile's 2-second duty).
     void noteSeen();
 
@@ -250,7 +256,6 @@ private:
     querytable::LinkContext LinkContext() const;
     void ReportReply(querytable::QueryState state, int bytes, bool handled);
     querytable::QueryState FirstState() const;
-    void setStatus(const QString& text);
     void setReachable(bool on);
     void SendState(querytable::QueryState state);
     void HandleReply(querytable::QueryState state);

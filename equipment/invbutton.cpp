@@ -96,7 +96,7 @@ InvButton::~InvButton()
 // being deleted; the widgets are left alone from then on.
 void InvButton::ConnectLink()
 {
-    connect(link, &EquipmentLink::statusChanged, this, &InvButton::setTheStatus);
+    connect(link, &EquipmentLink::statusChanged, this, &InvButton::ShowStatus);
     connect(link, &EquipmentLink::linkConnected, this, [this] {
         if (!link->isExcluded())
             SetEnabledButtons(true);
@@ -291,7 +291,13 @@ void InvButton::Posizione(int x, int y)
     setGeometry(x, y, 350, 170);
 }
 
+// Every status text goes through the link, which keeps the one shown.
 void InvButton::setTheStatus(const QString& text)
+{
+    link->setStatus(text);
+}
+
+void InvButton::ShowStatus(const QString& text)
 {
     if (beingDeleted)
         return;

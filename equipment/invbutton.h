@@ -194,6 +194,7 @@ protected:
 
 private:
     bool IsInSight() const;
+    void ShowStatus(const QString& text);
     void BuildWidgets();
     void BuildStringBoxView();
     void ConnectLink();

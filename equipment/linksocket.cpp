@@ -252,9 +252,8 @@ void LinkSocket::connectNext()
         const QHostAddress address = candidates.takeFirst();
         if (!local.isNull() && address.protocol() != local.protocol())
             continue;
-        if (fd < 0)
-            fd = newDescriptor(address);
-        if (fd < 0)
+        // A descriptor of its own for each address tried, bound as asked.
+        if (fd < 0 && !(local.isNull() ? (fd = newDescriptor(address)) >= 0 : bind(local)))
             break;
         sockaddr_storage sa;
         const socklen_t length = socketAddress(address, port, &sa);
@@ -303,10 +302,6 @@ void LinkSocket::connectFailed(int errorNumber)
     release();
     if (candidates.isEmpty()) {
         fail(socketError(errorNumber), errorNumber);
-        return;
-    }
-    if (!local.isNull() && !bind(local)) {
-        fail(socketError(errno), errno);
         return;
     }
     connectNext();
