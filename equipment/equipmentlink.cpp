@@ -493,11 +493,13 @@ void EquipmentLink::connectNotify(const QMetaMethod& signal)
         ++replyListeners;
 }
 
+// Called with Qt's connection lock held (a receiver being destroyed): only
+// counts. When everything is disconnected at once the signal is invalid and
+// the count is kept: the signal may then be emitted for nobody, never missed.
 void EquipmentLink::disconnectNotify(const QMetaMethod& signal)
 {
-    // An invalid method: everything was disconnected at once.
-    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived))
-        replyListeners = qMax(0, receivers(SIGNAL(replyReceived(int, int, bool))));
+    if (signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived) && replyListeners > 0)
+        --replyListeners;
 }
 
 void EquipmentLink::WrongLength(int received, int expected)
