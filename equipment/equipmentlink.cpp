@@ -6,8 +6,10 @@
 #include "parameterblock.h"
 #include "tiletexts.h"
 
+#include "linksocket.h"
+
+#include <QMetaMethod>
 #include <QMutexLocker>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <cerrno>
@@ -57,22 +59,19 @@ template <typename T, std::size_t N> void copyLocked(T* dest, const T (&block)[N
 
 EquipmentLink::EquipmentLink(QObject* parent) : QObject(parent)
 {
-    type.kvpac = 100;
     for (unsigned short& max : type.probeMax)
         max = 100;
-    pollTimer = new QTimer(this);
-    connect(pollTimer, &QTimer::timeout, this, &EquipmentLink::SendQuery);
-    pollTimer->start(interval);
-    slowTimer = new QTimer(this);
-    connect(slowTimer, &QTimer::timeout, this, &EquipmentLink::TheSlowTimer);
-    slowTimer->start(SlowTimerMs);
+    pollTimer.start(interval);
+    slowTimer.start(SlowTimerMs);
 }
 
 EquipmentLink::~EquipmentLink()
 {
     beingDeleted = true;
-    if (socket)
+    if (socket) {
         disconnect(socket, nullptr, this, nullptr);
+        socket->setReadHandler(nullptr);
+    }
 }
 
 void EquipmentLink::setTarget(const QString& address, int port)
@@ -117,7 +116,7 @@ querytable::LinkContext EquipmentLink::LinkContext() const
 
 void EquipmentLink::setStatus(const QString& text)
 {
-    if (beingDeleted)
+    if (beingDeleted || text == status)
         return;
     status = text;
     emit statusChanged(text);
@@ -135,8 +134,9 @@ void EquipmentLink::noteSeen()
 {
     if (!connectedFlag)
         return;
-    seen = true;
-    lastSeen = QDateTime::currentDateTime();
+    // The clock in milliseconds: turning it into local time costs a time
+    // zone lookup, done only when the text is shown.
+    lastSeenMs = QDateTime::currentMSecsSinceEpoch();
 }
 
 // --- Connection ---
@@ -144,22 +144,21 @@ void EquipmentLink::noteSeen()
 void EquipmentLink::OpenSocket()
 {
     if (!socket) {
-        socket = new QTcpSocket(this);
+        socket = new LinkSocket(this);
         // Without a chosen interface the system picks the local address.
-        if (!hostAddress.isNull() && !socket->bind(hostAddress, 0)) {
+        if (!hostAddress.isNull() && !socket->bind(hostAddress)) {
+            const int error = errno;
             qCDebug(lcLink, "BIND FAIL!!!");
-            emit fault(faultCode(4241, errno ? errno : -1));
+            emit fault(faultCode(4241, error ? error : -1));
         }
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::connected, this, &EquipmentLink::connected);
-        connect(socket, &QTcpSocket::disconnected, this, &EquipmentLink::disconnected);
-        connect(socket, &QTcpSocket::readyRead, this, &EquipmentLink::incomingdata);
-        connect(socket, &QTcpSocket::errorOccurred, this, &EquipmentLink::SocketError);
+        connect(socket, &LinkSocket::connected, this, &EquipmentLink::connected);
+        connect(socket, &LinkSocket::disconnected, this, &EquipmentLink::disconnected);
+        socket->setReadHandler([this] { incomingdata(); });
+        connect(socket, &LinkSocket::errorOccurred, this, &EquipmentLink::SocketError);
     }
     if (beingDeleted)
         return;
-    socket->connectToHost(addressText, static_cast<quint16>(tcpPort), QIODevice::ReadWrite,
-                          QAbstractSocket::AnyIPProtocol);
+    socket->connectToHost(addressText, static_cast<quint16>(tcpPort));
     setStatus("Connecting...");
     emit connecting();
 }
@@ -170,7 +169,7 @@ void EquipmentLink::DestroySocket()
         return;
     // Signals go first, so that closing does not run the disconnection path.
     disconnect(socket, nullptr, this, nullptr);
-    socket->flush();
+    socket->setReadHandler(nullptr);
     socket->close();
     socket->deleteLater();
     socket = nullptr;
@@ -200,8 +199,6 @@ void EquipmentLink::connected()
     firstTick = true;
     setStatus("Ready.");
     missed = 0;
-    if (socket)
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     emit linkConnected();
     if (!stringBox)
         emit logSyncDue();
@@ -210,6 +207,8 @@ void EquipmentLink::connected()
 void EquipmentLink::disconnected()
 {
     rec.clearLinkBlocks();
+    measuresTotal = 0.0;
+    ++revision;
     plantMeasuresValid = false;
     plantPower = 0.0;
     setReachable(false);
@@ -230,14 +229,15 @@ void EquipmentLink::SocketError(QAbstractSocket::SocketError error)
     connectedFlag = false;
     measuresValid = false;
     plantMeasuresValid = false;
+    ++revision;
     setReachable(false);
     if (!beingDeleted) {
         if (error == QAbstractSocket::ConnectionRefusedError) {
             setStatus("Starting...");
             errorWaitCount = 10;
         } else {
-            setStatus(seen ? TileTexts::lastSeenText(lastSeen)
-                           : QString("Equipment disconnected or faulty connection."));
+            setStatus(lastSeenMs ? TileTexts::lastSeenText(QDateTime::fromMSecsSinceEpoch(lastSeenMs))
+                                 : QString("Equipment disconnected or faulty connection."));
             errorWaitCount = 20;
         }
         errorWait = true;
@@ -271,6 +271,7 @@ void EquipmentLink::DropReconnectTimer()
 void EquipmentLink::SetTheInvAsUnreachable()
 {
     measuresValid = false;
+    ++revision;
     plantPower = 0.0;
     queryStatus = FirstState();
     unreachable = true;
@@ -315,11 +316,11 @@ void EquipmentLink::WriteToLog(const QString& message)
 void EquipmentLink::setPollInterval(int ms)
 {
     if (ms <= 0) {
-        pollTimer->stop();
+        pollTimer.stop();
         return;
     }
     interval = ms;
-    pollTimer->start(interval);
+    pollTimer.start(interval);
 }
 
 void EquipmentLink::SendState(QueryState state)
@@ -383,7 +384,10 @@ void EquipmentLink::SendQuery()
             qCDebug(lcLink, "DEF CASE: %d", queryStatus);
         return;
     }
-    emit valuesRefreshDue();
+    if (revision != announcedRevision) {
+        announcedRevision = revision;
+        emit valuesRefreshDue();
+    }
     if (stringBox) {
         if (queryStatus == UpdateAvailable || queryStatus == StringBoxBlock)
             SendState(queryStatus);
@@ -428,6 +432,8 @@ void EquipmentLink::SendQuery()
 
 void EquipmentLink::ShowSilence()
 {
+    if (measuresValid)
+        ++revision;
     measuresValid = false;
     if (sendPending)
         FinishParameterSend(parameterblock::NoAnswer);
@@ -503,15 +509,15 @@ void EquipmentLink::incomingdata()
 {
     if (!socket)
         return;
-    const QByteArray reply = socket->readAll();
+    char reply[registerblocks::ReceiveBufferSize];
+    const int received = socket->read(reply, sizeof reply);
     awaitingReply = false;
-    const int received = reply.size();
-    rec.receive(reply.constData(), received);
+    rec.receive(reply, received);
     const QueryState state = queryStatus;
     const int expected = expectedLength(state, LinkContext());
     if (received != expected) {
         WrongLength(received, expected);
-        emit replyReceived(state, received, false);
+        ReportReply(state, received, false);
         return;
     }
     if (modbusframes::isExceptionReply(rec.receiveBuffer())) {
@@ -521,11 +527,35 @@ void EquipmentLink::incomingdata()
         // the same again at every tick: the send is given up instead.
         if (sendPending && isWriteSequence(state))
             FinishParameterSend(parameterblock::ModbusError);
-        emit replyReceived(state, received, false);
+        ReportReply(state, received, false);
         return;
     }
     HandleReply(state);
-    emit replyReceived(state, received, true);
+    ReportReply(state, received, true);
+}
+
+// Every reply reaches here: emitting a signal costs even without receivers,
+// so the signal is emitted only while something is connected to it.
+void EquipmentLink::ReportReply(QueryState state, int bytes, bool handled)
+{
+    ++(handled ? handledCount : failedCount);
+    if (replyListeners > 0)
+        emit replyReceived(state, bytes, handled);
+}
+
+void EquipmentLink::connectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived))
+        ++replyListeners;
+}
+
+// Called with Qt's connection lock held (a receiver being destroyed): only
+// counts. When everything is disconnected at once the signal is invalid and
+// the count is kept: the signal may then be emitted for nobody, never missed.
+void EquipmentLink::disconnectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&EquipmentLink::replyReceived) && replyListeners > 0)
+        --replyListeners;
 }
 
 void EquipmentLink::WrongLength(int received, int expected)
@@ -534,12 +564,12 @@ void EquipmentLink::WrongLength(int received, int expected)
         QString::asprintf("READ %d bytes (expected %d) - STATUS = %d", received, expected, queryStatus);
     qCDebug(lcLink, "ERROR theSize (%d, %d) theQueryStatus = %d [%s]", expected, received, queryStatus,
             qPrintable(addressText));
-    const bool running = pollTimer->isActive();
-    pollTimer->stop();
+    const bool running = pollTimer.isActive();
+    pollTimer.stop();
     interval = qMin(interval + PollIntervalStep, MaxPollInterval);
-    pollTimer->setInterval(interval);
+    pollTimer.setInterval(interval);
     if (running)
-        pollTimer->start();
+        pollTimer.start();
     qCDebug(lcLink, "%s: %s [%s]", "incomingdata", qPrintable(read), qPrintable(addressText));
     DumpMem(rec.receiveBuffer(), qMin(received, registerblocks::ReceiveBufferSize));
 }
@@ -551,6 +581,7 @@ void EquipmentLink::HandleReply(QueryState state)
         setStatus("");
         rec.storeIdentity();
         CalcNominalPower();
+        ++revision;
         emit identityRead();
         break;
     case Version:
@@ -562,6 +593,8 @@ void EquipmentLink::HandleReply(QueryState state)
         const int registers = typeBlockRegisters(LinkContext());
         rec.storeTypeBlock(registers);
         type = registerblocks::decodeTypeBlock(rec.typeBlock, registers);
+        kvpacValue = type.kvpac;
+        ++revision;
         emit typeInfoRead();
         break;
     }
@@ -573,10 +606,12 @@ void EquipmentLink::HandleReply(QueryState state)
         QMutexLocker lock(&measuresMutex());
         rec.storeMeasures(firmware);
         daily = registerblocks::dailyEnergy(rec.measures);
+        measuresTotal = registerblocks::totalEnergy(rec.measures);
         plantPower = registerblocks::instantPower(rec.measures);
         alarm = registerblocks::stateIsAlarm(rec.state());
         measuresValid = true;
         plantMeasuresValid = true;
+        ++revision;
         break;
     }
     case HouseLoad: {
@@ -585,10 +620,13 @@ void EquipmentLink::HandleReply(QueryState state)
         break;
     }
     case Status: {
+        const unsigned short before = rec.statusWord();
         {
             QMutexLocker lock(&measuresMutex());
             rec.storeStatus();
         }
+        if (rec.statusWord() != before)
+            ++revision;
         vnc = (rec.statusWord() & registerblocks::StatusVncConnected) != 0;
         selfConsumptionMeter = (rec.statusWord() & registerblocks::StatusSelfConsumption) != 0;
         emit statusWordsRead();
@@ -643,6 +681,7 @@ void EquipmentLink::HandleReply(QueryState state)
         break;
     case StringBoxBlock:
         rec.storeStringBox();
+        ++revision;
         break;
     default: // the other writes: acknowledged by their reply
         break;
@@ -710,6 +749,7 @@ void EquipmentLink::StoreVersion(short v)
     firmware = v;
     versionKnown = true;
     firmwareText = registerblocks::versionText(v);
+    ++revision;
     emit versionRead();
 }
 
@@ -722,13 +762,6 @@ double EquipmentLink::InstantPower() const
 {
     QMutexLocker lock(&measuresMutex());
     return registerblocks::instantPower(rec.measures);
-}
-
-double EquipmentLink::totalEnergy()
-{
-    QMutexLocker lock(&measuresMutex());
-    total = registerblocks::totalEnergy(rec.measures);
-    return total;
 }
 
 unsigned short EquipmentLink::statusWord() const
@@ -767,6 +800,7 @@ QVector<double> EquipmentLink::miniPlotY()
 void EquipmentLink::SwapMeasuresBytes()
 {
     SwapBufferBytes(rec.measures, registerblocks::measuresStoredWords(firmware));
+    measuresTotal = registerblocks::totalEnergy(rec.measures);
 }
 
 void EquipmentLink::DumpMem(const unsigned char* area, int size)

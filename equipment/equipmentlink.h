@@ -11,6 +11,7 @@
 
 #include "querytable.h"
 #include "registerblocks.h"
+#include "ticktimer.h"
 
 #include <QAbstractSocket>
 #include <QDateTime>
@@ -20,7 +21,7 @@
 #include <QString>
 #include <QVector>
 
-class QTcpSocket;
+class LinkSocket;
 class QTimer;
 
 class EquipmentLink : public QObject
@@ -45,11 +46,19 @@ public:
     // Storage folder whose event log "Inv.Log" receives the link's events.
     void setStorageFolder(const QString& folder) { storageFolder = folder; }
     // Equipment kind: each changes the cycle from the next tick on.
-    void setZeta(bool on) { zeta = on; }
+    void setZeta(bool on)
+    {
+        zeta = on;
+        ++revision;
+    }
     bool isZeta() const { return zeta; }
     void setTpx(bool on) { tpx = on; }
     bool isTpx() const { return tpx; }
-    void setStringBox(bool on) { stringBox = on; }
+    void setStringBox(bool on)
+    {
+        stringBox = on;
+        ++revision;
+    }
     bool isStringBox() const { return stringBox; }
     // No DNS name: the board's clock is set once an hour.
     void setAddressedByIp(bool on) { addressedByIp = on; }
@@ -57,7 +66,11 @@ public:
     void setExcluded(bool on) { excluded = on; }
     bool isExcluded() const { return excluded; }
     // The legacy protocol flag, set from the announced version of a Zeta board.
-    void setLegacy(bool on) { flags.legacy = on; }
+    void setLegacy(bool on)
+    {
+        flags.legacy = on;
+        ++revision;
+    }
     // The tile is being deleted: no connection is made any more and the
     // link's texts stop changing.
     void setBeingDeleted() { beingDeleted = true; }
@@ -76,8 +89,10 @@ public:
     bool isUnreachable() const { return unreachable; }
     // Reachable for the daily graph: a reply processed within the last 9 ticks.
     bool isReachable() const { return reachable; }
-    // Status text of the link ("Connecting...", "Ready.", "TIMEOUT", ...).
+    // Status text of the equipment ("Connecting...", "Ready.", "TIMEOUT",
+    // ...), set by the link and by the tile; statusChanged() when it changes.
     QString statusText() const { return status; }
+    void setStatus(const QString& text);
     // Refreshes the last-seen time while connected (the tile's 2-second duty).
     void noteSeen();
 
@@ -89,6 +104,10 @@ public:
     // Puts the cycle at a state, leaving the state resumed after a clock setting.
     void setQueryState(querytable::QueryState state) { queryStatus = state; }
     int missedReplies() const { return missed; }
+    // Replies received since the link was made: handled (right length, no
+    // exception) and not.
+    quint64 repliesHandled() const { return handledCount; }
+    quint64 repliesFailed() const { return failedCount; }
     // Poll timer period; replies of wrong length raise it by 100 ms up to 1000.
     int pollInterval() const { return interval; }
     // Sets the period and restarts the timer; 0 stops it, so that the cycle is
@@ -132,6 +151,10 @@ public:
     void setMeasuresWindowOpen(bool open);
 
     // --- Decoded values ---
+    // Counts the changes of what the tile shows (measures, status word,
+    // string box block, type, version, kind, validity): the tile redraws
+    // only when it moved, not on every tick.
+    quint64 valuesRevision() const { return revision; }
     void StoreVersion(short version);
     void CalcNominalPower();
     short version() const { return firmware; }
@@ -145,11 +168,16 @@ public:
     double instantPowerForPlant() const { return plantPower; }
     long dailyEnergy() const { return daily; }
     void setDailyEnergy(long tenthsOfKwh) { daily = tenthsOfKwh; }
-    // Recomputed from the measures on each call and remembered.
-    double totalEnergy();
+    // The total energy of the measures block, remembered (setTotalEnergy()
+    // overwrites the remembered value until the next call).
+    double totalEnergy()
+    {
+        total = measuresTotal;
+        return total;
+    }
     void setTotalEnergy(double kwh) { total = kwh; }
-    int kvpac() const { return type.kvpac; }
-    void setKvpac(int value) { type.kvpac = value; }
+    int kvpac() const { return kvpacValue; }
+    void setKvpac(int value) { kvpacValue = value; }
     const registerblocks::TypeInfo& typeInfo() const { return type; }
     bool inAlarm() const { return alarm; }
     bool measuresAreValid() const { return measuresValid; }
@@ -209,7 +237,8 @@ signals:
     void madeUnreachable();
     // Silent for 10 ticks, or excluded: values dashed, windows closed.
     void fellSilent();
-    // A tick of an inverter or string box: the tile refreshes its values.
+    // A tick of an inverter or string box after the values the tile shows
+    // changed (valuesRevision()): the tile refreshes them.
     void valuesRefreshDue();
     // Every reply: the state it was judged against, its length, and whether
     // it was handled (right length, no exception).
@@ -243,10 +272,14 @@ signals:
     // A fatal fault with its code ("invb - ...").
     void fault(const QString& code);
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     querytable::LinkContext LinkContext() const;
+    void ReportReply(querytable::QueryState state, int bytes, bool handled);
     querytable::QueryState FirstState() const;
-    void setStatus(const QString& text);
     void setReachable(bool on);
     void SendState(querytable::QueryState state);
     void HandleReply(querytable::QueryState state);
@@ -259,26 +292,37 @@ private:
     void DropReconnectTimer();
     void WriteToLog(const QString& message);
 
+    // Read by the plant's supervision for every tile four times a second:
+    // kept together, so that a tile costs one or two cache lines.
+    bool connectedFlag = false;
+    bool excluded = false;
+    bool zeta = false;
+    bool tpx = false;
+    bool stringBox = false;
+    bool alarm = false;
+    int kvpacValue = 100;
+    double plantPower = 0.0;
+    double nominal = 0.0;
+    long daily = 0;
+    double total = 0.0;
+    double measuresTotal = 0.0; // the total energy of the measures block as stored
+
     // Where and what.
     QString addressText;
     int tcpPort = 502;
     QHostAddress hostAddress;
     QString announcedVersion;
     QString storageFolder;
-    bool zeta = false;
-    bool tpx = false;
-    bool stringBox = false;
     bool addressedByIp = true;
-    bool excluded = false;
     bool beingDeleted = false;
 
     // Connection and cycle.
-    QTcpSocket* socket = nullptr;
-    QTimer* pollTimer = nullptr;
-    QTimer* slowTimer = nullptr;
+    LinkSocket* socket = nullptr;
+    // Both on the process's shared tick.
+    TickTimer pollTimer{[this] { SendQuery(); }};
+    TickTimer slowTimer{[this] { TheSlowTimer(); }};
     QTimer* reconnectTimer = nullptr;
     QString status;
-    bool connectedFlag = false;
     bool unreachable = false;
     bool reachable = false;
     querytable::QueryState queryStatus = querytable::Identity;
@@ -292,10 +336,12 @@ private:
     bool dotsUp = true;
     int sampleDivider = 0;
     int dailyValuesPeriod = 1;
+    int replyListeners = 0; // receivers of replyReceived(), emitted only when there are some
+    quint64 handledCount = 0;
+    quint64 failedCount = 0;
     bool awaitingReply = false; // a request was sent and no reply has come yet
     int ticksAwaitingReply = 0;
-    bool seen = false;
-    QDateTime lastSeen;
+    qint64 lastSeenMs = 0; // 0: not seen since the program started
 
     // Parameters and commands.
     int parameterIndex = 0;
@@ -314,21 +360,18 @@ private:
     bool identSentToMeasures = false;
 
     // Blocks and decoded values.
-    EquipmentRecords rec;
+    quint64 revision = 0;
+    quint64 announcedRevision = ~quint64(0); // revision of the last valuesRefreshDue()
     registerblocks::ProtocolFlags flags;
-    registerblocks::TypeInfo type;
     short firmware = 0;
     QString firmwareText;
-    double nominal = 0.0;
-    double plantPower = 0.0;
-    double total = 0.0;
-    long daily = 0;
-    bool alarm = false;
     bool vnc = false;
     bool selfConsumptionMeter = false;
     bool measuresValid = false;
     bool plantMeasuresValid = false;
     bool miniPlotFresh = false;
     bool tpxCRead = false;
+    registerblocks::TypeInfo type;
     QVector<double> plotX, plotY;
+    EquipmentRecords rec;
 };

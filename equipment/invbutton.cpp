@@ -100,12 +100,11 @@ InvButton::InvButton(QWidget* parent) : QGroupBox(parent)
     ConnectWindows();
     logSync = new LogSync(link, this);
     ConnectLogSync();
-    oneSecondTimer = new QTimer(this);
-    connect(oneSecondTimer, &QTimer::timeout, this, &InvButton::OneSecondActivity);
-    oneSecondTimer->start(2000);
+    oneSecondTimer.start(2000);
+    // The communication window's requests: served only while it is open.
     pollEventsTimer = new QTimer(this);
+    pollEventsTimer->setInterval(150);
     connect(pollEventsTimer, &QTimer::timeout, this, &InvButton::PollEvents);
-    pollEventsTimer->start(150);
 
     connect(ButtonCancel, &QPushButton::clicked, this, &InvButton::DeleteButton);
     connect(ButtonExclude, &QPushButton::clicked, this, &InvButton::ExcludeButton);
@@ -122,7 +121,7 @@ InvButton::~InvButton()
 // being deleted; the widgets are left alone from then on.
 void InvButton::ConnectLink()
 {
-    connect(link, &EquipmentLink::statusChanged, this, &InvButton::setTheStatus);
+    connect(link, &EquipmentLink::statusChanged, this, &InvButton::ShowStatus);
     connect(link, &EquipmentLink::linkConnected, this, [this] {
         if (!link->isExcluded())
             SetEnabledButtons(true);
@@ -171,7 +170,6 @@ void InvButton::ConnectLink()
         if (!beingDeleted)
             SetProbesIconAccordingly();
     });
-    connect(link, &EquipmentLink::replyReceived, this, &InvButton::ReplyReceived);
     connect(link, &EquipmentLink::fault, this, &InvButton::ShowFault);
 }
 
@@ -340,7 +338,13 @@ void InvButton::Posizione(int x, int y)
     setGeometry(x, y, 350, 170);
 }
 
+// Every status text goes through the link, which keeps the one shown.
 void InvButton::setTheStatus(const QString& text)
+{
+    link->setStatus(text);
+}
+
+void InvButton::ShowStatus(const QString& text)
 {
     if (beingDeleted)
         return;
@@ -354,6 +358,13 @@ void InvButton::UpdateValues()
 {
     if (beingDeleted)
         return;
+    // A tile out of sight (scrolled away in a large plant, or its window
+    // hidden) draws its values when it comes into view.
+    if (!IsInSight()) {
+        drawWhenSeen = true;
+        return;
+    }
+    drawWhenSeen = false;
     if (link->isStringBox()) {
         unsigned char block[registerblocks::StringBoxBytes];
         link->CopyStringBox(block);
@@ -399,6 +410,31 @@ void InvButton::UpdateValues()
     InvTemp->show();
     Stamp->show();
     UpdateProbeValuesInDialog();
+}
+
+bool InvButton::IsInSight() const
+{
+    if (!isVisible())
+        return false;
+    QRect r = rect();
+    const QWidget* w = this;
+    while (!w->isWindow()) {
+        r.translate(w->pos());
+        w = w->parentWidget();
+        r &= w->rect();
+        if (r.isEmpty())
+            return false;
+    }
+    return !w->isMinimized();
+}
+
+void InvButton::paintEvent(QPaintEvent* event)
+{
+    if (drawWhenSeen) {
+        drawWhenSeen = false;
+        QMetaObject::invokeMethod(this, &InvButton::UpdateValues, Qt::QueuedConnection);
+    }
+    QGroupBox::paintEvent(event);
 }
 
 void InvButton::DashValues(bool energyToo)
@@ -517,9 +553,13 @@ void InvButton::OneSecondActivity()
         if (!titlePhase || !addressedByIp) {
             // Until the board's version is read the announced one stays in the title.
             const QString read = link->versionText();
-            const QString shown = link->isStringBox() || read.isEmpty() ? versionText : read;
-            if (!addressText.isEmpty() && !beingDeleted)
+            const QString& shown = link->isStringBox() || read.isEmpty() ? versionText : read;
+            // Built again only when what it shows changed.
+            if (!addressText.isEmpty() && !beingDeleted && (shown != titleVersion || name != titleName)) {
+                titleVersion = shown;
+                titleName = name;
                 ShowTitle(TileTexts::titleText(addressText, name, shown));
+            }
         }
     } else if (link->isConnected() && link->tpxBlockCWasRead() && !beingDeleted) {
         unsigned short a[registerblocks::TpxAWords], c[registerblocks::TpxCWords];

@@ -16,6 +16,7 @@
 #include "querytable.h"
 #include "registerblocks.h"
 #include "storagepaths.h"
+#include "ticktimer.h"
 #include "totalslog.h"
 
 #include <QGroupBox>
@@ -73,7 +74,7 @@ public:
     void setTheStoragePath(const QString& root, int line = 0);
     QString getTheStoragePath() const { return storageRoot; }
     // Storage folder of this equipment (root + key-like suffix), "" before a root is set.
-    QString getTheStorageFolder() const { return storage.storageFolder(); }
+    QString getTheStorageFolder() const { return storageFolder; }
     QString getTheAnnouncedVersion() const { return versionText; }
 
     // Read key from the settings file (or the default), store it in the
@@ -237,10 +238,6 @@ signals:
     // The measures window's feed, from the link.
     void IdentUpdated();
     void MeasuresUpdated();
-    // Every reply that reaches the link: the query state it was judged
-    // against, its length, and whether it was handled (right length, no
-    // exception).
-    void ReplyReceived(int queryState, int bytes, bool handled);
     // A log or history sync has ended or been stopped: the communication
     // window, when open, shows its sync buttons again.
     void FtpSyncEnded();
@@ -276,7 +273,12 @@ public slots:
     void TPXMeasuresClicked();
     void UpdateButton();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    bool IsInSight() const;
+    void ShowStatus(const QString& text);
     void BuildWidgets();
     void BuildStringBoxView();
     void ConnectLink();
@@ -311,7 +313,14 @@ private:
     void RefreshTpxView(const unsigned short* blockA, const unsigned short* blockC);
     bool FtpIsPossible() const;
 
+    // Read by the plant's supervision for every tile four times a second:
+    // kept together at the front.
     EquipmentLink* link = nullptr;
+    bool beingDeleted = false;
+    bool tcpPortChanged = false;
+    bool ftpPortChanged = false;
+    bool wantsProbeChange = false;
+
     LogSync* logSync = nullptr;
     std::function<QString()> upgradeFileChooser;
     EquipmentSettings settings;
@@ -326,18 +335,15 @@ private:
     bool addressedByIp = true;
     int ftpPort = 21;
     bool hostAddressChanged = false;
-    bool tcpPortChanged = false;
-    bool ftpPortChanged = false;
     QString storageRoot;
-    StoragePaths storage;
+    QString storageFolder;                    // kept to be handed on by reference
     mutable MonthlyEnergyCache monthlyEnergy; // from the year's totals log
     QVector<double> miniPlotYExtra;
     int chosenProbe = 0;
-    bool wantsProbeChange = false;
 
     // Tile.
-    QTimer* oneSecondTimer = nullptr;
-    bool beingDeleted = false;
+    TickTimer oneSecondTimer{[this] { OneSecondActivity(); }}; // on the shared tick, with every tile's
+    QString titleVersion, titleName;                           // what the title was last built from
     bool enabledButtons = false;
     QString fullTitle;
     QString titleColour;
@@ -348,6 +354,7 @@ private:
     bool stringBoxViewBuilt = false;
     bool tpxViewBuilt = false;
     bool alternativeImageDone = false;
+    bool drawWhenSeen = false; // values changed while the tile was out of sight
     QString stampShown;
     QFrame* line = nullptr;
     TalvoObject* theIcon = nullptr;

@@ -21,9 +21,10 @@ void InvButton::InvClicked()
     if (!commWindow) {
         commWindow = new DialogCommParams(this, link->isStringBox());
         ConnectCommWindow();
+        pollEventsTimer->start();
     }
     commWindow->setTheIsZeta(link->isZeta());
-    commWindow->setTheSnapshotPath(storage.storageFolder() + "/snapshot.png");
+    commWindow->setTheSnapshotPath(storageFolder + "/snapshot.png");
     commWindow->setTheFtpPort(ftpPort);
     commWindow->setTheTcpPort(link->port());
     commWindow->setTheNoDnsName(addressedByIp);
@@ -60,14 +61,17 @@ void InvButton::ConnectCommWindow()
 
 void InvButton::DeleteCommWindow()
 {
+    pollEventsTimer->stop();
     link->setCommandsOpen(false);
     delete commWindow.data();
 }
 
 void InvButton::PollEvents()
 {
-    if (!commWindow)
+    if (!commWindow) {
+        pollEventsTimer->stop();
         return;
+    }
     if (commWindow->getTheCloseRequested()) {
         DeleteCommWindow();
         setTheStatus("Ready.");

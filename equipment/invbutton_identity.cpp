@@ -38,6 +38,7 @@ void InvButton::SetInvInfo(const QString& ip, const QString& n, const QString& d
     link->setAddressedByIp(addressedByIp);
     link->setTarget(addressText, port == 0 ? 502 : port);
     ShowTitle(TileTexts::titleText(addressText, name, versionText));
+    titleVersion.clear(); // the 2-second refresh builds it again
     dnsName = dns;
     plant = p;
     key = plantlists::equipmentKey(ip, dns, port, plant);
@@ -133,17 +134,19 @@ void InvButton::BuildStorage()
     // The folder is named after the identity, so it waits for SetInvInfo.
     if (storageRoot.isEmpty() || addressText.isEmpty())
         return;
-    storage = StoragePaths(storageRoot, addressText, link->port(), plant);
+    const StoragePaths storage(storageRoot, addressText, link->port(), plant);
     storage.create();
-    link->setStorageFolder(storage.storageFolder());
+    storageFolder = storage.storageFolder();
+    link->setStorageFolder(storageFolder);
+    monthlyEnergy = MonthlyEnergyCache(); // another folder: its own totals log
+    monthlyEnergy.fill(storageFolder, QDate::currentDate().year());
     logSync->setStorage(storage);
     logSync->setMonthlyEnergyCache(&monthlyEnergy);
-    monthlyEnergy.fill(storage.storageFolder(), QDate::currentDate().year());
 }
 
 double InvButton::getMonthlyEnergy(unsigned int year, unsigned int month) const
 {
-    return monthlyEnergy.energy(storage.storageFolder(), year, month);
+    return monthlyEnergy.energy(storageFolder, year, month);
 }
 
 void InvButton::ShowFault(const QString& code)
@@ -176,7 +179,7 @@ bool InvButton::FollowPortChange()
     if (!settings.moveTo(newKey))
         return false;
     key = newKey;
-    const QString oldFolder = storage.storageFolder();
+    const QString oldFolder = storageFolder;
     const QString newFolder = StoragePaths::storageFolderFor(storageRoot, addressText, link->port(), plant);
     // The logs already copied go along; a folder already there is kept.
     if (!oldFolder.isEmpty() && QFileInfo(oldFolder).isDir() && !QFileInfo::exists(newFolder))

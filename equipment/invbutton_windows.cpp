@@ -54,9 +54,10 @@ void InvButton::ConnectWindows()
             tpxView->clearValues();
     });
 
+    // The battery arrow's blink: only a TPX unit's synoptic runs it.
     halfSecondTimer = new QTimer(this);
+    halfSecondTimer->setInterval(500);
     connect(halfSecondTimer, &QTimer::timeout, this, &InvButton::HalfSecondActivity);
-    halfSecondTimer->start(500);
 }
 
 // FTP is possible while the link is connected and the board answered within
@@ -207,6 +208,7 @@ void InvButton::CreateObjectsForTPX()
     tpxView = new TpxSynopticView(this);
     connect(tpxView, &TpxSynopticView::measuresClicked, this, &InvButton::TPXMeasuresClicked);
     tpxView->setMeasuresButtonEnabled(enabledButtons);
+    halfSecondTimer->start();
 }
 
 // The synoptic takes the place of the icon, the values, the power bar and

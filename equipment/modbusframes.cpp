@@ -11,10 +11,12 @@ static void putWord(QByteArray& frame, quint16 word)
     frame.append(wire, 2);
 }
 
-// Header up to the function code; `length` counts the bytes after the length field.
+// Header up to the function code; `length` counts the bytes after the length
+// field. The frame is allocated once, at its full size (6 + length bytes).
 static QByteArray header(quint16 length, unsigned char function)
 {
     QByteArray frame;
+    frame.reserve(6 + length);
     putWord(frame, TransactionId);
     putWord(frame, 0x0000);
     putWord(frame, length);

@@ -216,8 +216,12 @@ EquipmentRecords::EquipmentRecords() : hostLittle(hostIsLittleEndian())
 
 void EquipmentRecords::receive(const char* data, int size)
 {
-    std::memset(rx, 0, sizeof rx);
-    std::memcpy(rx, data, static_cast<size_t>(qBound(0, size, ReceiveBufferSize)));
+    // Zero-filled beyond the reply: only what the previous reply wrote needs clearing.
+    const int n = qBound(0, size, ReceiveBufferSize);
+    std::memcpy(rx, data, static_cast<size_t>(n));
+    if (rxUsed > n)
+        std::memset(rx + n, 0, static_cast<size_t>(rxUsed - n));
+    rxUsed = n;
 }
 
 void EquipmentRecords::toHost(unsigned short* words, int count) const

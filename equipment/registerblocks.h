@@ -195,4 +195,5 @@ public:
 private:
     bool hostLittle;
     unsigned char rx[registerblocks::ReceiveBufferSize];
+    int rxUsed = 0; // bytes of rx that may be nonzero
 };

@@ -35,7 +35,7 @@ bool buttonEnabled(QWidget* w, const char* name)
 }
 bool ticks(InvButton& t, int n = 1)
 {
-    return repliedTicks(t, &InvButton::ReplyReceived, n);
+    return repliedTicks(*t.getTheLink(), &EquipmentLink::replyReceived, n);
 }
 QStringList alarmLines(DialogAlarms* w)
 {
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(alarmLines(alarms), lines);
         QVERIFY(sim.command("fault inv " + fault + " off"));
         QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 10000);
-        QSignalSpy replies(tile.get(), &InvButton::ReplyReceived);
+        QSignalSpy replies(tile->getTheLink(), &EquipmentLink::replyReceived);
         QTRY_VERIFY_WITH_TIMEOUT((tile->SendQuery(), !replies.isEmpty()), 10000); // ticked until it answers
         QVERIFY(graph->getTheFtpIsPossible());
         QVERIFY(setAlarms("inv", {}));

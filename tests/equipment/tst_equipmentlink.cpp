@@ -195,8 +195,10 @@ private slots:
         log.remove();
         QSignalSpy ftpClosed(link.get(), &EquipmentLink::ftpJobMustClose);
         QSignalSpy spy(link.get(), &EquipmentLink::replyReceived);
+        const quint64 failedBefore = link->repliesFailed(), handledBefore = link->repliesHandled();
         const int requestsBefore = requestsSeen("inv");
         QVERIFY(sim->command("fault inv " + fault + " on"));
+        const QString statusBefore = link->statusText();
         QString statusBeforeLastTick;
         for (int i = 0; i < faultTicks; ++i) {
             statusBeforeLastTick = link->statusText();
@@ -211,11 +213,13 @@ private slots:
             QVERIFY(!reply.at(2).toBool());
         }
         QCOMPARE(sizes, replies);
+        QCOMPARE(link->repliesFailed() - failedBefore, quint64(replies.size()));
+        QCOMPARE(link->repliesHandled(), handledBefore);
         QTEST(link->pollInterval(), "interval");
         QTEST(link->queryState(), "state");
         QCOMPARE(link->statusText(), status);
         if (faultTicks > 1) // shown at the last tick, not before
-            QVERIFY(statusBeforeLastTick != status);
+            QCOMPARE(statusBeforeLastTick, statusBefore);
         QVERIFY(link->isConnected()); // the connection is kept
         QCOMPARE(!link->measuresAreValid() && !link->isReachable() && !ftpClosed.isEmpty(), silent);
         QCOMPARE(log.open(QIODevice::ReadOnly) ? QString(log.readAll().trimmed()).right(logged.size()) : "",
@@ -400,7 +404,10 @@ private slots:
         const QueryState after = link->queryState();
         QVERIFY(after != ParametersWrite && after != CommandApply && after != CommandResult);
 
-        // Back to normal, the block is not written again.
+        // Back to normal, the block is not written again. The requests sent
+        // during the fault reach the board at once; the barrier lets the
+        // simulator take them (and drop them, when silent) before the fault ends.
+        QVERIFY(sim->barrier());
         if (!fault.isEmpty())
             QVERIFY(sim->command("fault inv " + fault + " off"));
         link->setExcluded(false);

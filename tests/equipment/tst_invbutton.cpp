@@ -26,7 +26,7 @@ bool sameImage(const QLabel* label, const QString& image)
 }
 bool ticks(InvButton& t, int n = 1)
 {
-    return repliedTicks(t, &InvButton::ReplyReceived, n);
+    return repliedTicks(*t.getTheLink(), &EquipmentLink::replyReceived, n);
 }
 } // namespace
 
@@ -143,6 +143,21 @@ private slots:
         tile->OneSecondActivity();
         QCOMPARE(tile->title(), QString("127.0.0.1 - %1 [1.5.0]").arg(board));
         testsupport::saveGrab(tile.get(), "tile-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+    }
+
+    // A tile out of sight leaves its labels alone and draws when shown.
+    void drawsWhenInSight()
+    {
+        QVERIFY(setRegister("inv", 24, 100));
+        QVERIFY(setRegister("inv", 25, 0));
+        QVERIFY(setRegister("inv", 26, 0));
+        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(tile);
+        tile->hide();
+        QVERIFY(ticks(*tile, 6));
+        QCOMPARE(labelText(*tile, "theInstantPower", 0), QString("P = ----"));
+        tile->show();
+        QTRY_COMPARE(labelText(*tile, "theInstantPower", 0), QString("1.0 kW"));
     }
 
     // Each string box word is read with its first byte low: 0x9600 on the
