@@ -511,6 +511,11 @@ void EquipmentLink::incomingdata()
         return;
     char reply[registerblocks::ReceiveBufferSize];
     const int received = socket->read(reply, sizeof reply);
+    takeReply(reply, received);
+}
+
+void EquipmentLink::takeReply(const char* reply, int received)
+{
     awaitingReply = false;
     rec.receive(reply, received);
     const QueryState state = queryStatus;

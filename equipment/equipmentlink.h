@@ -103,6 +103,12 @@ public:
     void startCycleAt(querytable::QueryState state);
     // Puts the cycle at a state, leaving the state resumed after a clock setting.
     void setQueryState(querytable::QueryState state) { queryStatus = state; }
+    // Takes one reply of the board to the current state's request: `reply`
+    // holds its first min(received, ReceiveBufferSize) bytes and `received`
+    // counts all of them. Checked for length and exception, then stored and
+    // decoded, and the cycle moves on. incomingdata() calls it with what the
+    // socket read.
+    void takeReply(const char* reply, int received);
     int missedReplies() const { return missed; }
     // Replies received since the link was made: handled (right length, no
     // exception) and not.

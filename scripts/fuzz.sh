@@ -12,10 +12,11 @@ SECONDS_PER_TARGET="${1:-30}"
 BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 
 # Target and the longest input it is given: room for what the reader takes
-# in one go (a whole day's log, a scan's replies, a reply past the reply
-# parser's 64 KiB cap), so that unbounded growth shows within one input.
+# in one go (a whole day's log, a run of a link's replies, a scan's replies,
+# a reply past the reply parser's 64 KiB cap), so that unbounded growth shows
+# within one input.
 declare -A MAX_LEN=(
-    [modbusreply]=2048
+    [modbusreply]=8192
     [discoverydatagram]=16384
     [ftpreplies]=131072
     [ftplisting]=32768

@@ -1,83 +1,57 @@
-// Modbus TCP replies as the equipment link takes them: the input's first
-// bytes set the link's state and what the tile knows of its equipment
-// (kind, firmware version, status word), the rest is the reply. The reply is
-// checked against the query table and, when it fits, stored and decoded
-// through the same register-block functions the tile calls.
+// Modbus TCP replies as the equipment link takes them. The input's first
+// bytes say what the console knows of the equipment (kind, firmware version,
+// which windows are open, a parameter block waiting to be sent); the rest is
+// a run of replies, each a state byte, a length and the reply's bytes, handed
+// one after the other to one EquipmentLink through takeReply(), the call the
+// link's socket handler makes. Earlier replies (version, status word) thus
+// change how later ones are judged, as on a real connection.
+#include "equipmentlink.h"
 #include "fuzzinput.h"
-#include "modbusframes.h"
 #include "querytable.h"
 #include "registerblocks.h"
+
+#include <cstring>
 
 using namespace querytable;
 
 namespace {
 
-const int States[] = {Identity,          Version,         Measures,        Status,
-                      ParametersRead,    ParametersWrite, CommandApply,    CommandResult,
-                      ParameterWriteOne, DailyValues,     UpdateAvailable, TypeBlock,
-                      TimeSync,          AlarmWordsRead,  HouseLoad,       TpxBlockA,
-                      TpxBlockB,         TpxBlockC,       StringBoxBlock};
+const QueryState States[] = {Identity,          Version,         Measures,        Status,
+                             ParametersRead,    ParametersWrite, CommandApply,    CommandResult,
+                             ParameterWriteOne, DailyValues,     UpdateAvailable, TypeBlock,
+                             TimeSync,          AlarmWordsRead,  HouseLoad,       TpxBlockA,
+                             TpxBlockB,         TpxBlockC,       StringBoxBlock};
+constexpr int StateCount = int(sizeof States / sizeof States[0]);
 
-void store(int state, const LinkContext& ctx, EquipmentRecords& rec)
+bool isState(QueryState s)
 {
-    switch (state) {
-    case Identity:
-        rec.storeIdentity();
-        registerblocks::nominalPowerFromIdentity(rec.identity);
-        break;
-    case Version: {
-        const short version = rec.storeVersion();
-        registerblocks::ProtocolFlags flags = ctx.flags;
-        flags.applyVersion(version);
-        registerblocks::versionText(version);
-        break;
-    }
-    case TypeBlock: {
-        const int registers = typeBlockRegisters(ctx);
-        rec.storeTypeBlock(registers);
-        const registerblocks::TypeInfo t = registerblocks::decodeTypeBlock(rec.typeBlock, registers);
-        FUZZ_CHECK(t.typeCode < (1 << 13));
-        break;
-    }
-    case DailyValues:
-        rec.storeDailyValues();
-        break;
-    case Measures:
-        rec.storeMeasures(ctx.version);
-        registerblocks::dailyEnergy(rec.measures);
-        registerblocks::instantPower(rec.measures);
-        registerblocks::totalEnergy(rec.measures);
-        break;
-    case HouseLoad:
-        rec.storeHouseLoad();
-        break;
-    case Status:
-        rec.storeStatus();
-        break;
-    case AlarmWordsRead:
-        rec.storeAlarmWords();
-        registerblocks::alarmGroups(rec.alarmWords);
-        break;
-    case ParametersRead:
-        rec.storeParameters(parameterRegisters(ctx));
-        break;
-    case CommandResult:
-        registerblocks::resultCodeFromWord(rec.storeCommandResult());
-        break;
-    case TpxBlockA:
-        rec.storeTpxA();
-        break;
-    case TpxBlockB:
-        rec.storeTpxB();
-        break;
-    case TpxBlockC:
-        rec.storeTpxC();
-        break;
-    case StringBoxBlock:
-        rec.storeStringBox();
-        break;
-    default: // writes: acknowledged by their reply
-        break;
+    for (QueryState known : States)
+        if (known == s)
+            return true;
+    return false;
+}
+
+// The query table's own properties, for a context taken from the input.
+void checkTable(FuzzInput& in)
+{
+    LinkContext ctx;
+    const uint8_t kind = in.byte();
+    ctx.zeta = kind & 1;
+    ctx.stringBox = kind & 2;
+    ctx.version = short(in.word());
+    ctx.flags.applyVersion(ctx.version);
+    ctx.statusWord = in.word();
+    ctx.parameterIndex = int(in.byte() % (LastOneByOneIndex + 1));
+    ctx.savedState = Measures;
+    unsigned short parameterWrite[registerblocks::ParameterWords] = {};
+    ctx.parameterWrite = parameterWrite;
+    ctx.now = QDateTime(QDate(2026, 1, 2), QTime(8, 0));
+    for (QueryState state : States) {
+        const int expected = expectedLength(state, ctx);
+        FUZZ_CHECK(expected <= registerblocks::ReceiveBufferSize);
+        FUZZ_CHECK(request(state, ctx).isEmpty() == (expected < 0));
+        if (expected >= 0)
+            FUZZ_CHECK(isState(nextState(state, ctx)));
     }
 }
 
@@ -86,39 +60,38 @@ void store(int state, const LinkContext& ctx, EquipmentRecords& rec)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput in(data, size);
-    const int state = States[in.byte() % (sizeof States / sizeof States[0])];
-    const uint8_t kind = in.byte();
-    LinkContext ctx;
-    ctx.version = short(in.word());
-    ctx.zeta = kind & 1;
-    ctx.stringBox = kind & 2;
-    ctx.flags.applyVersion(ctx.version);
-    ctx.statusWord = in.word();
-    ctx.nominalPower = (kind & 4) ? 0.0 : 10000.0;
-    ctx.parameterIndex = int(in.byte() % (LastOneByOneIndex + 1));
-    ctx.savedState = Measures;
-    unsigned short parameterWrite[registerblocks::ParameterWords] = {};
-    ctx.parameterWrite = parameterWrite;
-    ctx.now = QDateTime(QDate(2026, 1, 2), QTime(8, 0));
-    const QByteArray reply = in.rest();
-
-    // The request the tile sends in this state, and the reply it expects.
-    const QByteArray request = querytable::request(state, ctx);
-    const int expected = expectedLength(state, ctx);
-    FUZZ_CHECK(expected <= registerblocks::ReceiveBufferSize);
-    FUZZ_CHECK(request.isEmpty() == (expected < 0));
-
-    EquipmentRecords rec;
-    rec.receive(reply.constData(), reply.size());
-    if (reply.size() != expected) {
-        // A reply of the wrong length is only dumped.
-        registerblocks::dumpText(rec.receiveBuffer(), qMin(reply.size(), registerblocks::ReceiveBufferSize));
-        return 0;
+    {
+        FuzzInput table(data, size);
+        checkTable(table);
     }
-    if (modbusframes::isExceptionReply(rec.receiveBuffer()))
-        return 0;
-    store(state, ctx, rec);
-    ctx.statusWord = rec.statusWord();
-    FUZZ_CHECK(nextState(state, ctx) > 0);
+
+    const uint8_t kind = in.byte();
+    EquipmentLink link;
+    link.setZeta(kind & 1);
+    link.setStringBox(kind & 2);
+    link.setTpx(kind & 4);
+    link.setNominalPower((kind & 8) ? 0.0 : 10000.0);
+    link.setCommandsOpen(kind & 16);
+    link.setMeasuresWindowOpen(kind & 32);
+    link.StoreVersion(short(in.word()));
+    if (kind & 64) {
+        unsigned short wire[registerblocks::ParameterWords];
+        for (unsigned short& w : wire)
+            w = in.word();
+        link.requestParameterSend(wire);
+    }
+
+    // At most 16 replies: enough for a cycle, short enough to stay fast.
+    char reply[registerblocks::ReceiveBufferSize];
+    for (int n = 0; n < 16 && !in.atEnd(); ++n) {
+        link.setQueryState(States[in.byte() % StateCount]);
+        const int length = in.word() % (2 * registerblocks::ReceiveBufferSize);
+        const QByteArray bytes = in.take(size_t(length));
+        // What the socket hands over: the bytes that fit, and the count of all.
+        std::memcpy(reply, bytes.constData(), size_t(qMin(bytes.size(), int(sizeof reply))));
+        link.takeReply(reply, bytes.size());
+        FUZZ_CHECK(isState(link.queryState()));
+        FUZZ_CHECK(link.pollInterval() > 0);
+    }
     return 0;
 }
