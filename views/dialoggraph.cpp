@@ -2,24 +2,21 @@
 #include "logging.h"
 #include "ui_dialoggraph.h"
 
+#include "boardftp.h"
 #include "dailylog.h"
+#include "downloadfile.h"
 #include "ftpclient.h"
 #include "imagebutton.h"
 #include "storagepaths.h"
 
 #include <QDir>
 #include <QLabel>
-#include <QSaveFile>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
 #include <iterator>
 
 namespace {
-
-const char* const FtpUser = "ftpuser";
-const char* const FtpPassword = "kvtrmzn";
-const char* const LogFolder = "applog";
 
 // "HH:mm" labels every two hours from the tick origin (05:00 of the day).
 class TwoHourTicker : public QCPAxisTickerDateTime
@@ -469,13 +466,13 @@ bool DialogGraph::startDownload(const QDate& date)
         return false;
     }
     // The day is written beside its local copy and takes its place only when complete.
-    download = new QSaveFile(path);
-    if (!download->open(QIODevice::WriteOnly)) {
+    download = new DownloadFile(path);
+    if (!download->open()) {
         qCDebug(lcViews, "%s: cannot write %s", "startDownload", qPrintable(path));
         discardDownload();
         return false;
     }
-    getId = ftp->get(StoragePaths::dailyLogName(date), download, FtpClient::Binary);
+    getId = ftp->get(StoragePaths::dailyLogName(date), download->device(), FtpClient::Binary);
     qCDebug(lcViews, "Get sent.");
     return true;
 }
@@ -484,8 +481,7 @@ void DialogGraph::discardDownload()
 {
     if (!download)
         return;
-    download->cancelWriting();
-    delete download; // removes the temporary file
+    delete download; // removes the partial copy
     download = nullptr;
 }
 
@@ -533,12 +529,12 @@ void DialogGraph::ftpstateChangedEvent(int ftpState)
         break;
     case FtpClient::Connected:
         qCDebug(lcViews, "Connected.");
-        ftp->login(QString::fromLatin1(FtpUser), QString::fromLatin1(FtpPassword));
+        ftp->login(QString::fromLatin1(boardftp::User), QString::fromLatin1(boardftp::Password));
         break;
     case FtpClient::LoggedIn:
         qCDebug(lcViews, "Logged In.");
         armGuard();
-        ftp->cd(QString::fromLatin1(LogFolder));
+        ftp->cd(QString::fromLatin1(boardftp::LogFolder));
         startDownload(chosenDate);
         break;
     default:

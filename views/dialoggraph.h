@@ -24,13 +24,13 @@
 
 #include <functional>
 
+class DownloadFile;
 class FtpClient;
 class QAbstractButton;
 class QCPAxis;
 class QCPAxisTickerDateTime;
 class QCustomPlot;
 class QLabel;
-class QSaveFile;
 
 namespace Ui {
 class DialogGraph;
@@ -214,7 +214,7 @@ private:
     QSharedPointer<QCPAxisTickerDateTime> timeTicker;
 
     FtpClient* ftp = nullptr;
-    QSaveFile* download = nullptr;
+    DownloadFile* download = nullptr;
     QDate downloadDate;
     int getId = -1;
     bool downloadCommitted = false;
