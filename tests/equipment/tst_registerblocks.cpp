@@ -103,22 +103,6 @@ private slots:
         QCOMPARE(g.i, quint32(0xABCDEF));
         QCOMPARE(g.a, quint32(0x66667777));
     }
-    void resultWord_data()
-    {
-        QTest::addColumn<int>("word");
-        QTest::addColumn<int>("code");
-        QTest::newRow("error") << 0x0132 << 1;
-        QTest::newRow("ok") << 0x0F32 << 2;
-        QTest::newRow("other") << 0x0034 << -1;
-    }
-    void resultWord()
-    {
-        QFETCH(int, word);
-        EquipmentRecords rec;
-        receive(rec, {static_cast<quint16>(word)});
-        rec.storeCommandResult();
-        QTEST(resultCodeFromWord(rec.commandResult), "code");
-    }
     // Dump: address and ": ", "%02X " per byte, a blank more after every 8
     // bytes, a new line with the address after every 16, a final line break.
     void dump_data()
