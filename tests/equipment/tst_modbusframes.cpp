@@ -35,13 +35,6 @@ private slots:
         QTEST(frame.toHex(), "hex");
     }
 
-    void replyLengths()
-    {
-        QCOMPARE(readReplyLength(32), 73);
-        QCOMPARE(readReplyLength(204), 417);
-        QCOMPARE(WriteReplyLength, 12);
-    }
-
     void exception_data()
     {
         QTest::addColumn<QByteArray>("reply");

@@ -1,4 +1,5 @@
-// The tile's texts and bar values.
+// The tile's texts and bar values at their edges; the ordinary values as a
+// board serves them are drawn in tst_invbutton.
 #include "tiletexts.h"
 
 #include <QtTest>
@@ -11,14 +12,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("zeta power in W") << TileTexts::powerText(2500, true) << "2500.0 W";
         QTest::newRow("others in kW, one decimal") << TileTexts::powerText(1260, false) << "1.3 kW";
         QTest::newRow("five digits keep a decimal") << TileTexts::energyText(123456) << "12345.6 kWh";
         QTest::newRow("six significant digits") << TileTexts::energyText(1234567) << "123457 kWh";
         QTest::newRow("then the exponent") << TileTexts::energyText(12345678) << "1.23457e+06 kWh";
-        QTest::newRow("state 5 is an alarm") << TileTexts::stampImage(5) << ":/no.png";
-        QTest::newRow("state 4 waits") << TileTexts::stampImage(4) << ":/wait.png";
-        QTest::newRow("string box 150") << TileTexts::stringBoxCurrentText(150) << "15.0A";
     }
     void texts()
     {
@@ -32,8 +29,6 @@ private slots:
         QTest::addColumn<int>("kvpac");
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("label");
-        QTest::newRow("kvpac 100") << 1500.0 << 3000.0 << 100 << 50 << "50.0%";
-        QTest::newRow("kvpac 110") << 1500.0 << 3000.0 << 110 << 45 << "45.5%";
         QTest::newRow("bar truncates") << 2999.0 << 3000.0 << 100 << 99 << "100.0%";
         QTest::newRow("over full scale") << 3300.0 << 3000.0 << 100 << 100 << "110.0%";
         QTest::newRow("kvpac 0") << 1500.0 << 3000.0 << 0 << 0 << "---%";
@@ -49,25 +44,6 @@ private slots:
         QTEST(bar.value, "value");
         QCOMPARE(bar.label, label);
         QCOMPARE(bar.valid, label != "---%");
-    }
-    void stringBoxBar_data()
-    {
-        QTest::addColumn<int>("word");
-        QTest::addColumn<int>("bar");
-        QTest::newRow("15 A") << 150 << 75;
-        QTest::newRow("over full scale") << 300 << 100;
-    }
-    void stringBoxBar()
-    {
-        QFETCH(int, word);
-        QTEST(TileTexts::stringBoxBarValue(quint16(word)), "bar");
-    }
-    void stringBoxWordsLowByteFirst()
-    {
-        unsigned char block[16] = {};
-        block[14] = 0x34;
-        block[15] = 0x12;
-        QCOMPARE(TileTexts::stringBoxWord(block, 7), quint16(0x1234));
     }
 };
 
