@@ -118,7 +118,7 @@ private slots:
         }
     }
 
-    // Segment styles, the four value labels from block B words, the battery arrow from block A.
+    // The four value labels from block B words, the battery arrow from block A.
     void texts_data()
     {
         QTest::addColumn<QString>("text");
@@ -129,11 +129,6 @@ private slots:
             const Values v = TpxSynoptic::values(blocks.blockB());
             return QStringList{v.ratedPower, v.batteryCapacity, v.outputLoad, v.inputLoad}.join(' ');
         };
-        QTest::newRow("blue") << barStyle(Bar::Blue) << "background-color: rgb(0, 174, 240);";
-        QTest::newRow("dark blue") << barStyle(Bar::DarkBlue) << "background-color: rgb(0, 56, 117);";
-        QTest::newRow("grey") << barStyle(Bar::Grey) << "background-color: rgb(208, 208, 208);";
-        QTest::newRow("red") << barStyle(Bar::Red) << "background-color: rgb(233, 33, 0);";
-        QTest::newRow("no style") << barStyle(Bar::None) << "";
         // Rated, capacity, output load, input load. 11 A mean input current over
         // a rated 10000 VA / 690 V = 14 A (integer division) is 78.6%.
         QTest::newRow("values") << labels({{68, 129},
@@ -177,8 +172,6 @@ private slots:
         QTest::newRow("one tile") << QList<int>{0};
         QTest::newRow("two tiles 100 ms apart") << QList<int>{0, 100};
         QTest::newRow("two tiles 250 ms apart") << QList<int>{0, 250};
-        QTest::newRow("two tiles 300 ms apart") << QList<int>{0, 300};
-        QTest::newRow("two tiles 400 ms apart") << QList<int>{0, 400};
         QTest::newRow("two tiles 450 ms apart") << QList<int>{0, 450};
         QTest::newRow("three tiles in one instant") << QList<int>{40, 40, 40};
         QTest::newRow("three tiles spread") << QList<int>{0, 170, 340};
