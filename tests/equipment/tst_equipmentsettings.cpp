@@ -23,10 +23,8 @@ private slots:
     {
         QTest::addColumn<QString>("dnsName");
         QTest::addColumn<QString>("written");
-        QTest::newRow("no DNS name") << ""
-                                     << "NO_DNS_NAME";
-        QTest::newRow("DNS name") << "roof.plant"
-                                  << "roof.plant";
+        QTest::newRow("no DNS name") << QString() << "NO_DNS_NAME";
+        QTest::newRow("DNS name") << "roof.plant" << QString("roof.plant");
     }
     void firstStart()
     {

@@ -35,12 +35,9 @@ private slots:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("local"); // bound local address, "" for none
-        QTest::newRow("address") << "127.0.0.1"
-                                 << "";
-        QTest::newRow("name looked up") << "localhost"
-                                        << "";
-        QTest::newRow("from a bound address") << "127.0.0.1"
-                                              << "127.0.0.2";
+        QTest::newRow("address") << "127.0.0.1" << QString();
+        QTest::newRow("name looked up") << "localhost" << QString();
+        QTest::newRow("from a bound address") << "127.0.0.1" << QString("127.0.0.2");
     }
     void exchange()
     {

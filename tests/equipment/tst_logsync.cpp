@@ -497,17 +497,10 @@ private slots:
         QByteArray package;
         for (int i = 0; i < 300000; ++i)
             package += char(i * 7 % 251);
-        QTest::newRow("package") << package << "firmware-1.6.0.tgz"
-                                 << ""
-                                 << "uploaded";
-        QTest::newRow("empty file") << QByteArray() << "empty.tgz"
-                                    << ""
-                                    << "refused";
-        QTest::newRow("missing file") << QByteArray() << ""
-                                      << ""
-                                      << "refused";
-        QTest::newRow("board never answers") << package << "fw.tgz"
-                                             << "ftp-silent"
+        QTest::newRow("package") << package << QString("firmware-1.6.0.tgz") << QString() << "uploaded";
+        QTest::newRow("empty file") << QByteArray() << QString("empty.tgz") << QString() << "refused";
+        QTest::newRow("missing file") << QByteArray() << QString() << QString() << "refused";
+        QTest::newRow("board never answers") << package << QString("fw.tgz") << "ftp-silent"
                                              << "timed out";
     }
     void upgrade()
