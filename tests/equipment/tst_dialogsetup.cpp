@@ -2,7 +2,6 @@
 // the exclusive reactive power and cos(phi) boxes, the block Apply builds,
 // the read-back labels, the status texts, Escape and the close button.
 #include "dialogsetup.h"
-#include "testsupport.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -103,6 +102,7 @@ private slots:
     }
 
     // Apply encodes what the form shows, asks for a send and reads "Sending...".
+    // (Power, cos(phi) and battery through a board, with screenshots: tst_e2e_commands.)
     void applyBuildsTheBlock_data()
     {
         QTest::addColumn<QStringList>("boxes");
@@ -110,8 +110,6 @@ private slots:
         QTest::addColumn<double>("cosPhi");
         QTest::addColumn<QVector<int>>("block");
         const int x = 0xFFFF;
-        QTest::newRow("cos(phi) 0.95 only") << QStringList{"checkBoxCP"} << QStringList{} << 0.95
-                                            << QVector<int>{0x0004, x, x, 195, x, x, x, x};
         QTest::newRow("nothing checked")
             << QStringList{} << QStringList{} << 1.0 << QVector<int>{0, x, x, x, x, x, x, x};
         QTest::newRow("reactive -100, battery 100")
@@ -206,22 +204,6 @@ private slots:
         QTRY_COMPARE(label(d, "Status"), QString("Command Ok. on 1 of 2 (1 no answer)"));
         d.setTheStatus(4);
         QTRY_COMPARE(label(d, "Status"), QString("Inverter is in local mode."));
-    }
-
-    void screenshot()
-    {
-        DialogSetup d;
-        d.setTheTitle("Roof (127.0.0.1)");
-        d.setTheCommText("Commands (disabled)");
-        d.setTheCommandsEnabled(false);
-        d.show();
-        check(d, "checkBoxCP");
-        check(d, "checkBoxP");
-        const unsigned short read[8] = {0x0005, 80, 0xFFFF, 195, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-        d.setTheInvParameters(read);
-        d.setTheStatus(2);
-        QTRY_COMPARE(label(d, "Status"), QString("Command Ok."));
-        testsupport::saveGrab(&d, "parameters-dialog");
     }
 };
 

@@ -1,7 +1,6 @@
 // The TPX synoptic drawn on a tile-sized group box: its objects on the tile,
 // the rules' looks on the right objects, the value labels, the grey look,
 // the shared blink and the gauge button.
-#include "testsupport.h"
 #include "tpxsynopticview.h"
 #include "tpxtestblocks.h"
 
@@ -111,7 +110,8 @@ private slots:
 
     // The plain rules' looks land on the right objects (drawn over the grey
     // look, so every object is drawn again); not connected, every part is
-    // grey and the arrow stays off until the next refresh. Screenshots of each.
+    // grey and the arrow stays off until the next refresh. (Screenshots of
+    // these states on a real tile: tst_e2e_tilewindows.)
     void states_data()
     {
         QTest::addColumn<bool>("refreshed");
@@ -155,9 +155,6 @@ private slots:
         QTEST(tile.looks(Parts), "parts");
         QTEST(tile.looks(OutputPath), "output");
         QTEST(tile.looks(Values), "values");
-        tile.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tile));
-        testsupport::saveGrab(&tile, QString("tpx_tile_") + QTest::currentDataTag());
         const auto arrowShows = [&] {
             view.blink(blocks.blockA());
             return tile.look("tpxBatteryJoint") == "AU";
