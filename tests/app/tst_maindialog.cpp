@@ -149,6 +149,41 @@ private slots:
         testsupport::saveGrab(&w, "plant-window-longest-texts");
     }
 
+    // A repeated text is not laid out again, but a label changed meanwhile
+    // (text set directly, box resized, font changed) is fitted again.
+    void fittedTextFollowsTheLabel_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("nothing") << "";
+        QTest::newRow("text set directly") << "text";
+        QTest::newRow("box widened") << "wider";
+        QTest::newRow("font changed") << "font";
+    }
+    void fittedTextFollowsTheLabel()
+    {
+        QFETCH(QString, change);
+        QLabel label;
+        label.setFont(QFont("DejaVu Sans", 12));
+        label.resize(120, 20);
+        const QString text = "At least one equipment is in alarm.";
+        setFittedText(&label, text, 10);
+        QCOMPARE(label.toolTip(), text); // too long even at the floor: elided
+        if (change == "text")
+            label.setText("Scanning...");
+        else if (change == "wider")
+            label.resize(600, 20);
+        else if (change == "font")
+            label.setFont(QFont("DejaVu Sans", 30));
+        setFittedText(&label, text, 10);
+        QVERIFY(label.font().pointSize() <= 12);
+        const bool whole = label.toolTip().isEmpty();
+        QCOMPARE(whole, change == "wider");
+        QCOMPARE(whole ? label.text() : label.toolTip(), text);
+        QVERIFY(label.text().startsWith("At least"));
+        QVERIFY(textFits(&label, label.text(), label.contentsRect().width(), label.contentsRect().height(),
+                         false));
+    }
+
     // A disabled image button is drawn dimmed, an enabled one as it is.
     void disabledImageButtonsLookDisabled()
     {
