@@ -67,7 +67,8 @@ bool writeFile(const QString& path, const QByteArray& data)
 
 } // namespace
 
-FileServer::FileServer(const QVector<BoardModel*>& m, QObject* parent) : QObject(parent), models(m)
+FileServer::FileServer(const QVector<BoardModel*>& m, std::function<QDateTime()> c, QObject* parent)
+    : QObject(parent), models(m), clock(std::move(c))
 {
     refresh.setInterval(kRefreshMs);
     connect(&refresh, &QTimer::timeout, this, &FileServer::refreshToday);
@@ -94,7 +95,7 @@ QString FileServer::rootOf(const BoardModel* model) const
 
 void FileServer::writeFiles(BoardModel* model, bool todayOnly)
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = clock();
     const QDir dir(rootOf(model));
     const QString applog = dir.filePath("applog");
     const QString hisram = dir.filePath("hisram");

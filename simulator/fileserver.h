@@ -8,17 +8,23 @@
 
 #include "boardmodel.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVector>
 
+#include <functional>
+
 class FileServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit FileServer(const QVector<BoardModel*>& models, QObject* parent = nullptr);
+    // `clock` gives the plant's time of day (the PC clock, or the time the
+    // plant is told to follow): today's log holds the records up to it.
+    FileServer(const QVector<BoardModel*>& models, std::function<QDateTime()> clock,
+               QObject* parent = nullptr);
     ~FileServer() override;
 
     // Writes the files and starts the server process; ready() follows once
@@ -39,6 +45,7 @@ private:
     void readOutput();
 
     QVector<BoardModel*> models;
+    std::function<QDateTime()> clock;
     QTemporaryDir root;
     QProcess process;
     QTimer refresh;

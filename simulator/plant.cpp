@@ -18,7 +18,8 @@ Plant::Plant(const Scenario& scenario, const PlantOptions& options, QObject* par
     for (Board& b : boards)
         models << b.model.get();
     if (opts.ftp) {
-        files = new FileServer(models, this);
+        files = new FileServer(
+            models, [this] { return now(); }, this);
         connect(files, &FileServer::ready, this, &Plant::checkReady);
         connect(files, &FileServer::failed, this, [](const QString& message) { simSay("ERROR " + message); });
     }

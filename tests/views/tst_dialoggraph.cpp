@@ -126,8 +126,9 @@ private slots:
         const QJsonArray boards = {board("inv", "inverter"), board("zeta", "zeta"),
                                    board("mute", "inverter", {"ftp-silent"}),
                                    board("stall", "inverter", {"ftp-stall"})};
-        QVERIFY(sim.start(
-            {"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp", "--update-ms", "3600000"}));
+        // Today's log as at noon whatever the hour, so that today has records to plot.
+        QVERIFY(sim.start({"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp", "--update-ms",
+                           "3600000", "--solar-time", "12:00"}));
     }
 
     void noCatchUp_data()
