@@ -29,17 +29,18 @@ struct Recorder : QObject
     QMap<int, QPair<qint64, qint64>> progress;
     QStringList listed;
     B readData;
-    static Q describe(const FtpEntry& e) { return e.name() + (e.isDir() ? "/" : " " + Q::number(e.size())); }
     explicit Recorder(FtpClient* c)
     {
         connect(c, &FtpClient::stateChanged, [this](int s) { log << QString("state %1").arg(s); });
         connect(c, &FtpClient::commandStarted, [this](int i) { log << QString("start %1").arg(i); });
-        connect(c, &FtpClient::commandFinished,
-                [=](int id, bool e) { log << QString("finish %1 %2").arg(id).arg(e); });
-        connect(c, &FtpClient::commandFinished,
-                [=](int id, bool e) { errors[id] = e ? c->errorString() : ""; });
+        connect(c, &FtpClient::commandFinished, [=](int id, bool e) {
+            log << QString("finish %1 %2").arg(id).arg(e);
+            errors[id] = e ? c->errorString() : "";
+        });
         connect(c, &FtpClient::done, [this](bool e) { log << QString("done %1").arg(e); });
-        connect(c, &FtpClient::listInfo, [this](const FtpEntry& e) { listed << describe(e); });
+        connect(c, &FtpClient::listInfo, [this](const FtpEntry& e) {
+            listed << e.name() + (e.isDir() ? "/" : " " + Q::number(e.size()));
+        });
         connect(c, &FtpClient::dataTransferProgress, [=](qint64 d, qint64 t) {
             progress[c->currentId()] = {d, t};
         });
