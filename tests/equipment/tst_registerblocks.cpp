@@ -1,10 +1,15 @@
-// Decoding of the equipment's register blocks, without a socket.
+// The link's plain pieces without a socket: register block decoding, the
+// query table's lengths and next states, Modbus frames and the tile's texts.
+// The plain cycles and writes run against plantsim in tst_equipmentlink.
+#include "modbusframes.h"
+#include "querytable.h"
 #include "registerblocks.h"
+#include "tiletexts.h"
 
 #include <QtTest>
-#include <cstring>
 #include <numeric>
 using namespace registerblocks;
+using namespace querytable;
 
 namespace {
 // A read reply as the board sends it: 9-byte header, then the words big-endian.
@@ -52,7 +57,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("measuresRegs");
         QTest::addColumn<int>("flags"); // legacy, up to 1.2.3, alarms, long alarms, long parameters
-        QTest::newRow("99") << 99 << "0.9.9" << 31 << 0b11000;
         QTest::newRow("122") << 122 << "1.2.2" << 31 << 0b11000;
         QTest::newRow("123") << 123 << "1.2.3" << 40 << 0b01000;
         QTest::newRow("133") << 133 << "1.3.3" << 42 << 0b00110;
@@ -94,28 +98,14 @@ private slots:
         QCOMPARE(totalEnergy(rec.measures), (520 * 65536 + 521) / 10.0);
         QCOMPARE(dailyEnergy(rec.measures), registers < 40 ? 0L : 538L * 65536 + 539);
     }
-    void inverterAlarmsIgnoreTheHighByteOf1005()
-    {
-        EquipmentRecords rec;
-        receive(rec, {0x0F0F, 0x1111, 0x2222, 0x3333, 0xABCD, 0x12EF, 0x6666, 0x7777, 0x8888, 0x9999});
-        rec.storeAlarmWords();
-        const AlarmGroups g = alarmGroups(rec.alarmWords);
-        QCOMPARE(g.i, quint32(0xABCDEF));
-        QCOMPARE(g.a, quint32(0x66667777));
-    }
-    // Dump: address and ": ", "%02X " per byte, a blank more after every 8
-    // bytes, a new line with the address after every 16, a final line break.
+    // Dump: "%02X " per byte, a blank more after every 8, a new line with the address after 16.
     void dump_data()
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<QStringList>("lines"); // without the address
         QTest::newRow("empty") << 0 << QStringList{""};
-        QTest::newRow("five") << 5 << QStringList{"00 01 02 03 04 "};
         QTest::newRow("one line and a half")
             << 20 << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ", "10 11 12 13 "};
-        QTest::newRow("two whole lines") << 32
-                                         << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ",
-                                                        "10 11 12 13 14 15 16 17  18 19 1A 1B 1C 1D 1E 1F  "};
     }
     void dump()
     {
@@ -129,17 +119,134 @@ private slots:
                         (i + 1 < lines.size() ? "\n" : "");
         QCOMPARE(dumpText(area, size), expected + "\n");
     }
-    // Wire order to host order: each word becomes first byte * 256 + second byte.
-    void swapBytes()
+
+    // Branches and version bounds a board's cycle does not walk in tst_equipmentlink.
+    void queryTable_data()
     {
-        const unsigned char wire[4] = {0x12, 0x34, 0xAB, 0xCD};
-        unsigned short words[2];
-        std::memcpy(words, wire, 4);
-        swapBufferBytes(words, 2);
-        QCOMPARE(words[0], (unsigned short)0x1234);
-        QCOMPARE(words[1], (unsigned short)0xABCD);
+        QTest::addColumn<bool>("zeta");
+        QTest::addColumn<bool>("stringBox");
+        QTest::addColumn<int>("version"); // 0: not read yet
+        QTest::addColumn<bool>("legacy");
+        QTest::addColumn<QueryState>("state");
+        QTest::addColumn<int>("status"); // status word, host order
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QueryState>("next");
+        const auto row = [](const char* name, bool zeta, bool stringBox, int version, bool legacy,
+                            QueryState state, int status, int length, QueryState next) {
+            QTest::newRow(name) << zeta << stringBox << version << legacy << state << status << length
+                                << next;
+        };
+        const int meter = StatusSelfConsumption, typeAgain = StatusReadTypeAgain;
+        row("identity without power", false, false, 133, false, Identity, 0, 73, Identity);
+        row("version zeta legacy", true, false, 0, true, Version, 0, 11, TypeBlock);
+        row("type zeta", true, false, 100, false, TypeBlock, 0, 231, DailyValues);
+        row("measures 40", false, false, 125, false, Measures, meter, 89, Status);
+        row("measures 130 meter", false, false, 130, false, Measures, meter, 93, Status);
+        row("measures 133 meter", false, false, 133, false, Measures, meter, 93, HouseLoad);
+        row("measures zeta meter", true, false, 100, false, Measures, meter, 89, HouseLoad);
+        row("measures zeta legacy meter", true, false, 0, true, Measures, meter, 71, Status);
+        row("status legacy, type again", false, false, 100, true, Status, typeAgain, 13, TypeBlock);
+        row("status no alarms", false, false, 125, false, Status, 0, 15, Measures);
+        row("status, alarms", false, false, 126, false, Status, 0, 15, AlarmWordsRead);
+        row("alarms 8", false, false, 126, false, AlarmWordsRead, 0, 25, Measures);
+        row("alarms 10", false, false, 133, false, AlarmWordsRead, 0, 29, Measures);
+        row("params read 7", false, false, 133, false, ParametersRead, 0, 23, Measures);
+        row("params read 8", false, false, 150, false, ParametersRead, 0, 25, Measures);
+        row("update string box", false, true, 0, true, UpdateAvailable, 0, 12, StringBoxBlock);
+        row("update inverter", false, false, 150, false, UpdateAvailable, 0, 12, Measures);
+        row("time sync resumes", false, false, 133, false, TimeSync, 0, 12, AlarmWordsRead);
+    }
+    void queryTable()
+    {
+        QFETCH(int, version);
+        QFETCH(QueryState, state);
+        LinkContext c;
+        QFETCH(bool, zeta);
+        QFETCH(bool, stringBox);
+        QFETCH(bool, legacy);
+        QFETCH(int, status);
+        c.zeta = zeta;
+        c.stringBox = stringBox;
+        c.version = static_cast<short>(version);
+        if (version)
+            c.flags.applyVersion(c.version);
+        c.flags.legacy = legacy; // a Zeta takes it from its announced version
+        c.savedState = AlarmWordsRead;
+        c.statusWord = static_cast<unsigned short>(status);
+        QTEST(expectedLength(state, c), "length");
+        QTEST(nextState(state, c), "next");
+    }
+
+    // Requests byte for byte; the writes carry the parameter block as stored (wire order).
+    void requests_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QByteArray>("hex");
+        using namespace modbusframes;
+        const unsigned char wire[16] = {0xAB, 0xCD, 1, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8};
+        LinkContext c;
+        c.parameterWrite = reinterpret_cast<const unsigned short*>(wire);
+        QTest::newRow("read") << readRequest(500, 204) << QByteArray("000100000006ff0301f400cc");
+        QTest::newRow("single write")
+            << writeSingleRequest(112, 50) << QByteArray("000100000006ff0600700032");
+        QTest::newRow("single write as stored")
+            << writeSingleRawRequest(141, wire) << QByteArray("000100000006ff06008dabcd");
+        QTest::newRow("parameters, seven registers")
+            << request(ParametersWrite, c)
+            << QByteArray("000100000015ff10008c00070eabcd0102000300040005000600"
+                          "07");
+        QTest::newRow("update") << request(UpdateAvailable, c) << QByteArray("000100000006ff060070003c");
+        // Each value in the low byte, the year less 2000.
+        QTest::newRow("time sync") << timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9)))
+                                   << QByteArray("000100000013ff1000a000060c001a00030005000e00030009");
+        QTest::newRow("time sync before 2001")
+            << timeSyncRequest(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 0)))
+            << QByteArray("000100000013ff1000a000060c00cf000c001f0017003b0000");
+    }
+    void requests()
+    {
+        QFETCH(QByteArray, frame);
+        QTEST(frame.toHex(), "hex");
+    }
+    void exceptionReply_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("exception");
+        QTest::newRow("read") << QByteArray::fromHex("000100000005ff03020001") << false;
+        QTest::newRow("read refused") << QByteArray::fromHex("000100000003ff8304") << true;
+        QTest::newRow("write refused") << QByteArray::fromHex("000100000003ff9002") << true;
+    }
+    void exceptionReply()
+    {
+        QFETCH(QByteArray, reply);
+        QTEST(modbusframes::isExceptionReply(reinterpret_cast<const unsigned char*>(reply.constData())),
+              "exception");
+    }
+
+    // The tile's texts and bar at their edges; ordinary values are drawn in tst_invbutton.
+    void tileTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("others in kW, one decimal") << TileTexts::powerText(1260, false) << "1.3 kW";
+        QTest::newRow("five digits keep a decimal") << TileTexts::energyText(123456) << "12345.6 kWh";
+        QTest::newRow("six significant digits") << TileTexts::energyText(1234567) << "123457 kWh";
+        QTest::newRow("then the exponent") << TileTexts::energyText(12345678) << "1.23457e+06 kWh";
+        const auto bar = [](double power, double nominal, int kvpac) {
+            const TileTexts::BarValue b = TileTexts::barPercent(power, nominal, kvpac);
+            return QString("%1 %2 %3").arg(b.value).arg(b.label).arg(b.valid);
+        };
+        QTest::newRow("bar truncates") << bar(2999, 3000, 100) << "99 100.0% 1";
+        QTest::newRow("over full scale") << bar(3300, 3000, 100) << "100 110.0% 1";
+        QTest::newRow("kvpac 0") << bar(1500, 3000, 0) << "0 ---% 0";
+        QTest::newRow("nominal 0") << bar(1500, 0, 100) << "0 ---% 0";
+    }
+    void tileTexts()
+    {
+        QFETCH(QString, text);
+        QTEST(text, "expected");
     }
 };
 
-QTEST_APPLESS_MAIN(TestRegisterBlocks)
+QTEST_GUILESS_MAIN(TestRegisterBlocks)
 #include "tst_registerblocks.moc"
