@@ -176,13 +176,10 @@ private slots:
         QTest::addColumn<bool>("realOk");
         QTest::addColumn<int>("integer"); // leadingInt, 0 when not ok
         QTest::addColumn<bool>("intOk");
-        QTest::newRow("decimal") << "12.5" << 12.5 << true << 12 << true;
         QTest::newRow("blanks, trailing text") << " \t3x" << 3.0 << true << 3 << true;
-        QTest::newRow("signs") << "-2." << -2.0 << true << -2 << true;
         QTest::newRow("plus, no integer part") << "+.5" << 0.5 << true << 0 << false;
         QTest::newRow("dot alone") << "." << 0.0 << false << 0 << false;
         QTest::newRow("exponent") << "2e1;" << 20.0 << true << 2 << true;
-        QTest::newRow("negative exponent") << "1E-2" << 0.01 << true << 1 << true;
         QTest::newRow("exponent without digits") << "1e+" << 1.0 << true << 1 << true;
         QTest::newRow("exponent alone") << "e5" << 0.0 << false << 0 << false;
         QTest::newRow("infinite") << "1e999" << 0.0 << false << 1 << true;
