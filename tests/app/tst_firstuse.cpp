@@ -29,18 +29,15 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message"); // empty: accepted
-        QTest::newRow("plain") << "North Farm"
-                               << "";
-        QTest::newRow("forbidden character") << "Farm.2"
-                                             << "Invalid plant name";
-        QTest::newRow("dash breaks keys") << "Farm-2"
-                                          << "Invalid plant name";
-        QTest::newRow("LOCAL") << "LOCAL"
-                               << "Invalid Plant";
-        QTest::newRow("empty") << ""
-                               << "Invalid Plant";
-        QTest::newRow("repeats a plant") << "Farm"
-                                         << "Invalid plant name";
+        const auto row = [](const char* tag, const char* name, const char* message) {
+            QTest::newRow(tag) << QString(name) << QString(message);
+        };
+        row("plain", "North Farm", "");
+        row("forbidden character", "Farm.2", "Invalid plant name");
+        row("dash breaks keys", "Farm-2", "Invalid plant name");
+        row("LOCAL", "LOCAL", "Invalid Plant");
+        row("empty", "", "Invalid Plant");
+        row("repeats a plant", "Farm", "Invalid plant name");
     }
     void newPlant()
     {
@@ -52,6 +49,8 @@ private slots:
         plants->setCurrentIndex(2); // "Add..."
         DialogPlantChoose* chooser = d.getThePlantChooser();
         QVERIFY(chooser);
+        if (message.isEmpty())
+            testsupport::saveGrab(chooser, "plant-name-dialog");
         enter(chooser, name);
         d.ActivityCheck();
         if (message.isEmpty()) {
@@ -81,18 +80,6 @@ private slots:
         plants->setCurrentIndex(1);
         d.on_pushButtonApplyConfig_clicked();
         QVERIFY(!d.getDone());
-    }
-
-    // The plant-name dialog draws a frame of its own, so that it stands out
-    // from the first-use dialog behind it.
-    void plantNameDialogHasAFrame()
-    {
-        DialogPlantChoose d;
-        d.resize(420, 170);
-        const QImage shot = d.grab().toImage();
-        for (const QPoint& p : {QPoint(1, 1), QPoint(418, 85), QPoint(210, 168)})
-            QCOMPARE(shot.pixelColor(p), QColor(0, 0, 127));
-        testsupport::saveGrab(&d, "plant-name-dialog");
     }
 };
 

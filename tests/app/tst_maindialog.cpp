@@ -1,42 +1,26 @@
-// The plant window: stored plant, tile grid, side buttons, supervision,
-// manual entry and faults. Runs in a network namespace with only loopback,
-// as the plant "LOCAL" broadcasts.
-#include "consoletest.h"
-#include "dialogaddmanually.h"
+// The plant window: stored plant, tile grid, side buttons, fitted texts, tile
+// requests, manual entry, the full-screen summary and faults.
 #include "dialogfault.h"
 #include "dialogfirstuse.h"
 #include "fittedtext.h"
-#include "imagebutton.h"
-#include "maindialog.h"
+#include "fullscreendialog.h"
+#include "maindialogtest.h"
+#include "storagepaths.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
-
-using namespace consoletest;
+#include <qcustomplot.h>
 
 namespace {
-void addInverter(MainDialog& w, const QString& ip, const QString& plant, bool tpx = false)
-{
-    w.AddEquipment(ip, "Inv", "1.5.0", 502, 21, false, false, tpx, "NO_DNS_NAME", plant);
-}
 bool visible(MainDialog& w, const char* button)
 {
     return w.findChild<QPushButton*>(button)->isVisible();
 }
 } // namespace
 
-class TestMainDialog : public QObject
+class TestMainDialog : public MainDialogTest
 {
     Q_OBJECT
-    std::unique_ptr<testsupport::SandboxSettings> sandbox;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(testsupport::unexpectedInterface().isEmpty(), "run through scripts/in-empty-netns.sh");
-    }
-    void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
-
     void firstUseBuildsThePlant_data()
     {
         QTest::addColumn<QString>("plant");
@@ -51,9 +35,7 @@ private slots:
         QFETCH(QStringList, keys);
         storeEquipments({"127.0.0.21-502-LOCAL", "127.0.0.22-502-XLOCAL", "127.0.0.21-1502-LOCAL"});
         MainDialog w;
-        // The window starts with the first-use dialog and no plant buttons.
-        QVERIFY(w.firstUsePending() && w.firstUseDialog()->isVisible());
-        QVERIFY(!visible(w, "ButtonAdd"));
+        QVERIFY(w.firstUsePending() && w.firstUseDialog()->isVisible() && !visible(w, "ButtonAdd"));
         if (plant == "LOCAL")
             testsupport::saveGrab(w.firstUseDialog(), "first-use-dialog");
         w.CompleteFirstUse("lo", "127.0.0.1 ", {"LOCAL", "XLOCAL", "Farm"}, plant);
@@ -102,28 +84,22 @@ private slots:
         QTEST(visible(w, "ButtonFullScreen"), "fullScreen");
         QTEST(visible(w, "ButtonPlant"), "plantCommands");
         QTEST(visible(w, "ButtonTool"), "tools");
-        if (tpx) { // the TPX tile takes the first cell, the tools button the full-screen button's place
-            QCOMPARE(w.findChild<QPushButton*>("ButtonTool")->pos(), fullScreenPlace);
-            QCOMPARE(w.tileGrid()->itemAtPosition(0, 0)->widget(), w.tiles()[2]);
-            QCOMPARE(w.tileGrid()->itemAtPosition(0, 1)->widget(), w.tiles()[0]);
-            QCOMPARE(w.tileGrid()->itemAtPosition(1, 0)->widget(), w.tiles()[1]);
-        }
         testsupport::saveGrab(&w, "plant-window-" + QString(QTest::currentDataTag()).replace(' ', '-'));
         if (!tpx)
             return;
-        // Deleting the TPX unit brings the buttons back, the tools button to its own place.
-        w.tiles()[2]->DeleteButton();
+        // The TPX tile takes the first cell, the tools button the full-screen button's place.
+        QCOMPARE(w.findChild<QPushButton*>("ButtonTool")->pos(), fullScreenPlace);
+        QCOMPARE(w.tileGrid()->itemAtPosition(0, 0)->widget(), w.tiles()[2]);
+        QCOMPARE(w.tileGrid()->itemAtPosition(0, 1)->widget(), w.tiles()[0]);
+        w.tiles()[2]->DeleteButton(); // without the TPX unit the buttons come back
         w.setScanning(false);
         w.BackgroundActivity();
-        QCOMPARE(w.tiles().size(), 2);
-        QVERIFY(!w.tpxPresent());
+        QVERIFY(w.tiles().size() == 2 && !w.tpxPresent());
         QVERIFY(visible(w, "ButtonFullScreen") && visible(w, "ButtonPlant"));
         QVERIFY(w.findChild<QPushButton*>("ButtonTool")->pos() != fullScreenPlace);
     }
 
-    // Every text of the plant window in its longest form is read whole at
-    // the window's fixed size: the largest power, the alarm and unconfigured
-    // notes, the longest date, a long status line.
+    // Every text in its longest form is read whole at the window's fixed size.
     void longestTextsFit()
     {
         MainDialog w;
@@ -145,12 +121,11 @@ private slots:
                               label->contentsRect().height(), label->wordWrap()),
                      name);
         }
-        QVERIFY(w.findChild<QLabel*>("TotalPower")->text().contains("At least one equipment is in alarm."));
+        QVERIFY(labelText(&w, "TotalPower").contains("At least one equipment is in alarm."));
         testsupport::saveGrab(&w, "plant-window-longest-texts");
     }
 
-    // A repeated text is not laid out again, but a label changed meanwhile
-    // (text set directly, box resized, font changed) is fitted again.
+    // A repeated text is not laid out again, but a label changed meanwhile is fitted again.
     void fittedTextFollowsTheLabel_data()
     {
         QTest::addColumn<QString>("change");
@@ -184,20 +159,6 @@ private slots:
                          false));
     }
 
-    // A disabled image button is drawn dimmed, an enabled one as it is.
-    void disabledImageButtonsLookDisabled()
-    {
-        MainDialog w;
-        auto* add = w.findChild<QPushButton*>("ButtonAdd");
-        QVERIFY(!add->graphicsEffect());
-        add->setEnabled(false);
-        auto* dim = qobject_cast<QGraphicsOpacityEffect*>(add->graphicsEffect());
-        QVERIFY(dim);
-        QCOMPARE(dim->opacity(), DisabledOpacity);
-        add->setEnabled(true);
-        QVERIFY(!add->graphicsEffect());
-    }
-
     void tileRequestsAndQuit()
     {
         storeEquipments({"127.0.0.80-502-Farm", "127.0.0.81-502-LOCAL", "127.0.0.82-502-Farm"});
@@ -208,25 +169,22 @@ private slots:
         tile->setTheChosenProbe(2);
         tile->setTheObjectWantsToChangeChosenProbe(true);
         w.BackgroundActivity();
-        QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-502-Farm"));
-        tile->setThePort(1502); // only this equipment's stored entry changes
+        tile->setThePort(1502); // only this equipment's entry changes; its settings and probe choice follow
         w.BackgroundActivity();
         QCOMPARE(storedSetting("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
-        // The key follows the port, and the equipment's own settings go with it.
         QCOMPARE(storedSetting("/app/Inverters/InvList"),
                  QString("127.0.0.80-1502-Farm,127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
         QCOMPARE(tile->GetIp(), QString("127.0.0.80-1502-Farm"));
-        QVERIFY(QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
-                          "127.0.0.80-1502-Farm")
+        const auto settingsOf = [](const char* key) {
+            return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation, key)
+                .fileName();
+        };
+        QVERIFY(QSettings(settingsOf("127.0.0.80-1502-Farm"), QSettings::IniFormat)
                     .value("/inv/IsZETA")
                     .toBool());
-        QVERIFY(!QFileInfo::exists(QSettings(QSettings::IniFormat, QSettings::UserScope,
-                                             appinfo::SettingsOrganisation, "127.0.0.80-502-Farm")
-                                       .fileName()));
-        // The plant's probe choice follows it.
+        QVERIFY(!QFileInfo::exists(settingsOf("127.0.0.80-502-Farm")));
         QCOMPARE(w.probeIp(), QString("127.0.0.80-1502-Farm"));
         QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
-        QCOMPARE(storedSetting("/app/ProbeProbe"), QString("2"));
 
         tile->DeleteButton(); // deleted only once no scan runs
         w.setScanning(true);
@@ -262,10 +220,42 @@ private slots:
         QVERIFY(!w.addManuallyDialog());
     }
 
+    // The full-screen summary is fed at once, not while hidden, and is reopened as the same window.
+    void fullScreenButton()
+    {
+        MainDialog w;
+        const QDate today = QDate::currentDate(); // a completed day of this month in the totals log
+        const StoragePaths storage(w.storageDir(), "127.0.0.61", 502, "Farm");
+        QFile totals(storage.totalsLogPath(today.year()));
+        QVERIFY(storage.create() && totals.open(QIODevice::WriteOnly));
+        totals.write(QString("%1-%2-01;12.5\n").arg(today.year()).arg(today.month()).toUtf8());
+        totals.close();
+        startOnLoopback(w, "Farm");
+        addInverter(w, "127.0.0.61", "Farm");
+        addInverter(w, "127.0.0.62", "Farm");
+        w.tiles()[0]->setTheServerIsConnected(true);
+        w.BackgroundActivity();
+        QVERIFY(!w.fullScreen());
+        QMetaObject::invokeMethod(&w, "on_ButtonFullScreen_clicked");
+        FullScreenDialog* fs = w.fullScreen();
+        QVERIFY(fs && fs->isVisible());
+        QCOMPARE(labelText(fs, "PowerValue"), labelText(&w, "TotPow"));
+        QCOMPARE(labelText(fs, "ShareValue"), QString("0.00 %")); // no nominal power: no nan
+        QCOMPARE(labelText(fs, "EnergyValue"), QString("0.00 kWh (12.50 kWh this month)"));
+        QVERIFY(fs->miniPlot()->isHidden()); // the connected tile has no curve yet
+        QTest::mouseClick(fs->findChild<QPushButton*>("ButtonExit"), Qt::LeftButton);
+        fs->findChild<QLabel*>("PowerValue")->setText("stale");
+        w.BackgroundActivity(); // a hidden window is not fed
+        QVERIFY(!fs->isVisible() && labelText(fs, "PowerValue") == "stale");
+        QMetaObject::invokeMethod(&w, "on_ButtonFullScreen_clicked");
+        QVERIFY(w.fullScreen() == fs && fs->isVisible() &&
+                labelText(fs, "PowerValue") == labelText(&w, "TotPow"));
+        testsupport::saveGrab(fs, "fullscreen-from-plant-window");
+    }
+
+    // An interface address that has gone cannot be bound: the fault window shows the send code.
     void faults()
     {
-        // An interface address that has gone cannot be bound and the
-        // broadcast finds no route: the fault window shows the send code.
         MainDialog w;
         w.CompleteFirstUse("eth9", "192.0.2.77", {"LOCAL"}, "LOCAL");
         QTRY_VERIFY_WITH_TIMEOUT(w.faultDialog(), 5000);

@@ -1,20 +1,13 @@
 // The plant window's discovery: the boards' replies, and hostile senders:
 // replies that name another address than their sender's, more new boards
-// than a scan takes, and the socket replaced while its datagrams are being
-// read. Runs in a network namespace with only loopback, as the plant
-// "LOCAL" broadcasts.
-#include "consoletest.h"
-#include "dialogaddmanually.h"
+// than a scan takes, and the socket replaced while its datagrams are being read.
 #include "discoverydatagram.h"
-#include "maindialog.h"
+#include "maindialogtest.h"
 
 #include <QPointer>
 #include <QUdpSocket>
 
-using namespace consoletest;
-
 namespace {
-
 // The plant "LOCAL" on loopback with the scan timer stopped: the test ticks it.
 void startLocalPlant(MainDialog& w)
 {
@@ -38,94 +31,61 @@ QByteArray reply(const QString& ip, const QByteArray& name = "Board")
 {
     return DiscoveryDatagram::buildReply("1.5.0", ip.toLatin1(), name, 2);
 }
-
-QStringList keys(const MainDialog& w)
-{
-    return w.equipmentKeys().toList();
-}
 } // namespace
 
-class TestMainDialogDiscovery : public QObject
+class TestMainDialogDiscovery : public MainDialogTest
 {
     Q_OBJECT
-    std::unique_ptr<testsupport::SandboxSettings> sandbox;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(testsupport::unexpectedInterface().isEmpty(), "run through scripts/in-empty-netns.sh");
-    }
-    void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
-
     // A known board 127.0.0.12 named "Known", stored behind another plant's
-    // equipment; one reply from the given sender.
+    // equipment; one reply from the given sender, heard twice, and saved twice.
     void repliesFromTheirOwnAddressOnly_data()
     {
         QTest::addColumn<QString>("advertised");
         QTest::addColumn<QString>("sender");
-        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("added"); // the new equipment's stored name, empty: none
         QTest::addColumn<QString>("knownName");
         QTest::addColumn<bool>("unconfigured");
-        const QString known = "127.0.0.12-502-LOCAL";
-        QTest::newRow("new board") << "127.0.0.13"
-                                   << "127.0.0.13" << QStringList{known, "127.0.0.13-502-LOCAL"} << "Known"
-                                   << false;
-        QTest::newRow("known board renamed") << "127.0.0.12"
-                                             << "127.0.0.12" << QStringList{known} << "Board" << false;
-        QTest::newRow("factory board") << "192.168.1.100"
-                                       << "192.168.1.100" << QStringList{known} << "Known" << true;
-        QTest::newRow("spoofed new board") << "127.0.0.13"
-                                           << "127.0.0.99" << QStringList{known} << "Known" << false;
-        QTest::newRow("spoofed rename") << "127.0.0.12"
-                                        << "127.0.0.99" << QStringList{known} << "Known" << false;
-        QTest::newRow("spoofed factory board") << "192.168.1.100"
-                                               << "127.0.0.99" << QStringList{known} << "Known" << false;
+        const auto row = [](const char* tag, const char* advertised, const char* sender, const char* added,
+                            const char* knownName, bool unconfigured) {
+            QTest::newRow(tag) << QString(advertised) << QString(sender) << QString(added)
+                               << QString(knownName) << unconfigured;
+        };
+        row("new board", "127.0.0.13", "127.0.0.13", "Board", "Known", false);
+        row("new board, no name", "127.0.0.13", "127.0.0.13", "????", "Known", false);
+        row("known board renamed", "127.0.0.12", "127.0.0.12", "", "Board", false);
+        row("factory board", "192.168.1.100", "192.168.1.100", "", "Known", true);
+        row("spoofed new board", "127.0.0.13", "127.0.0.99", "", "Known", false);
+        row("spoofed rename", "127.0.0.12", "127.0.0.99", "", "Known", false);
+        row("spoofed factory board", "192.168.1.100", "127.0.0.99", "", "Known", false);
     }
     void repliesFromTheirOwnAddressOnly()
     {
         QFETCH(QString, advertised);
         QFETCH(QString, sender);
-        QFETCH(QStringList, keys);
+        QFETCH(QString, added);
+        QFETCH(QString, knownName);
         storeEquipments({"127.0.0.11-502-Farm"});
         MainDialog w;
         startLocalPlant(w);
-        w.AddEquipment("127.0.0.12", "Known", "1.5.0", 502, 21, false, false, false, "NO_DNS_NAME", "LOCAL");
+        addInverter(w, "127.0.0.12", "LOCAL", false, "Known");
         w.SaveEquipmentList();
-        QByteArray datagram = reply(advertised);
-        w.ProcessTheDatagram(datagram, QHostAddress(sender));
-        QCOMPARE(::keys(w), keys);
-        QFETCH(QString, knownName);
+        for (int i = 0; i < 2; ++i) {
+            QByteArray datagram = reply(advertised, added == "????" ? "" : "Board");
+            w.ProcessTheDatagram(datagram, QHostAddress(sender));
+            w.SaveEquipmentList();
+        }
+        QStringList keys{"127.0.0.12-502-LOCAL"}, names{"Inv0", knownName};
+        if (!added.isEmpty())
+            keys << "127.0.0.13-502-LOCAL", names << added;
+        QCOMPARE(w.equipmentKeys().toList(), keys);
         QCOMPARE(w.tiles()[0]->getTheInvName(), knownName);
-        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), "Inv0," + knownName + ",");
+        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), names.join(',') + ',');
         QTEST(w.unconfiguredPresent(), "unconfigured");
-    }
-
-    // New boards of every kind from their replies, each from its own
-    // address: a reply heard twice makes one equipment, an empty name is
-    // stored as "????", the factory address marks the plant; saving twice
-    // stores each once.
-    void newBoardsFromReplies()
-    {
-        storeEquipments({"127.0.0.11-502-Farm", "127.0.0.12-502-LOCAL"});
-        MainDialog w;
-        startLocalPlant(w);
-        using DiscoveryDatagram::buildReply;
-        QList<QByteArray> replies = {
-            buildReply("1.5.0", "127.0.0.13", "North", 2),      buildReply("1.5.0", "127.0.0.13", "North", 2),
-            buildReply("SB_1.2.0", "127.0.0.14", "Box", 3),     buildReply("1.0.0", "127.0.0.15", "", 3),
-            buildReply("1.5.0", "192.168.1.100", "Factory", 2), buildReply("1.5.0", "127.0.0.12", "Inv1", 2)};
-        for (QByteArray& r : replies)
-            w.ProcessTheDatagram(r, QHostAddress(DiscoveryDatagram::parseReply(r)->ip));
-        QCOMPARE(keys(w), (QStringList{"127.0.0.12-502-LOCAL", "127.0.0.13-502-LOCAL", "127.0.0.14-502-LOCAL",
-                                       "127.0.0.15-502-LOCAL"}));
-        QVERIFY(w.tiles()[2]->getIsStringBox() && w.tiles()[2]->getTheInvIsZETA());
-        QVERIFY(w.tiles()[3]->getTheInvIsZETA() && !w.tiles()[1]->getTheInvIsZETA());
-        w.SaveEquipmentList();
-        w.SaveEquipmentList();
-        QCOMPARE(storedSetting("/app/Inverters/InvListNames"), QString("Inv0,Inv1,North,Box,????,"));
         w.setScanning(false);
         w.BackgroundActivity();
-        QVERIFY(labelText(&w, "TotalPower").endsWith(" [Unconfigured equip. present]"));
+        QCOMPARE(labelText(&w, "TotalPower").endsWith(" [Unconfigured equip. present]"),
+                 w.unconfiguredPresent());
     }
 
     // 40 boards answer every scan; each scan adds at most 32 of them, tells
@@ -195,8 +155,7 @@ private slots:
                 return false;
             }
         } filter;
-        // The tile is made inside the reply's handling; the tick is posted
-        // then and delivered by the settings writes that follow.
+        // Posted while the reply makes its tile, delivered by the settings writes that follow.
         filter.tick = [&] {
             reading = true;
             QMetaObject::invokeMethod(
@@ -224,7 +183,7 @@ private slots:
         QVERIFY(other.bind(QHostAddress("127.0.0.14"), 0));
         other.writeDatagram(reply("127.0.0.14"), QHostAddress::LocalHost, DiscoveryDatagram::ReplyPort);
         QTRY_COMPARE(w.tiles().size(), 2);
-        QCOMPARE(keys(w), (QStringList{"127.0.0.13-502-LOCAL", "127.0.0.14-502-LOCAL"}));
+        QCOMPARE(w.equipmentKeys().toList(), (QStringList{"127.0.0.13-502-LOCAL", "127.0.0.14-502-LOCAL"}));
     }
 };
 

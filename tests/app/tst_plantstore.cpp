@@ -1,5 +1,5 @@
-// The stored plant and the plant summary: list and key formats, the
-// "/app/" keys, merging, removal, and the sums behind the summary line.
+// The stored plant and the plant summary: list and key formats, merging,
+// removal, the sums behind the summary line and the full-screen mini plot.
 #include "appinfo.h"
 #include "plantstore.h"
 #include "plantsummary.h"
@@ -8,6 +8,8 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TileReading)
+using plantsummary::MiniPlotTile;
+Q_DECLARE_METATYPE(QVector<MiniPlotTile>)
 
 namespace {
 StoredEquipment equipment(const QString& key, int port = 502)
@@ -24,6 +26,13 @@ TileReading reading(bool connected, bool stringBox, bool alarm, double power)
 const char* const Lists[6] = {"/app/Inverters/InvList",         "/app/Inverters/InvListNames",
                               "/app/Inverters/InvListDnsNames", "/app/Inverters/InvListVers",
                               "/app/Inverters/InvListPorts",    "/app/Inverters/InvListFtpPorts"};
+MiniPlotTile part(const QString& key, bool connected, const QVector<double>& y, const QVector<double>& x = {},
+                  bool stringBox = false)
+{
+    MiniPlotTile t;
+    t.key = key, t.connected = connected, t.y = y, t.x = x, t.stringBox = stringBox;
+    return t;
+}
 } // namespace
 
 class TestPlantStore : public QObject
@@ -42,20 +51,6 @@ class TestPlantStore : public QObject
     QString stored(const char* key) { return settings->value(key).toString(); }
 
 private slots:
-    void emptyStoreWritesDefaultsBack()
-    {
-        PlantStore store(fresh());
-        store.load();
-        QCOMPARE(store.plantList, QStringList{"LOCAL"});
-        settings->sync();
-        QSettings file(settings->fileName(), QSettings::IniFormat);
-        for (const char* k : Lists)
-            QVERIFY2(file.contains(QString(k).mid(1)), k);
-        for (const char* k : {"app/ProbeIp", "app/ProbeProbe", "app/ChosenInterface"})
-            QVERIFY2(file.contains(k), k);
-        QCOMPARE(file.value("app/Version").toString(), QString("1.3.1"));
-    }
-
     void misalignedListsStayConsistent()
     {
         QSettings* s = fresh();
@@ -111,14 +106,35 @@ private slots:
         QTEST(plantsummary::totalPowerText(plantsummary::sum(tiles), tiles.size(), false), "text");
     }
 
-    void sumsAndClock()
+    void miniPlotFeed_data()
     {
-        const PlantTotals t =
-            plantsummary::sum({reading(true, false, false, 100), reading(false, false, false, 7)});
-        QCOMPARE(t.dailyEnergy, 10.0);
-        QCOMPARE(t.ratingSum, 300.0);
-        QCOMPARE(plantsummary::dateTimeText(QDateTime(QDate(2026, 3, 5), QTime(4, 3, 9))),
-                 QString("5/3/2026 - 4:03:09"));
+        QTest::addColumn<QVector<MiniPlotTile>>("tiles");
+        QTest::addColumn<int>("probe"); // chosen probe of "B", 0: none
+        QTest::addColumn<QVector<double>>("x");
+        QTest::addColumn<QVector<double>>("sum");
+        using T = QVector<MiniPlotTile>;
+        using V = QVector<double>;
+        const V axis = {1, 2, 3};
+        QTest::newRow("a disconnected tile is left out")
+            << T{part("A", false, {5, 5, 5}, {7}), part("B", true, {1, 2, 3}, axis)} << 0 << axis
+            << V{1, 2, 3};
+        QTest::newRow("a string box gives no time axis")
+            << T{part("S", true, {}, {7}, true), part("A", true, {1, 2, 3}, axis)} << 0 << axis << V{1, 2, 3};
+        QTest::newRow("the first tile's empty axis stands")
+            << T{part("A", true, {1}, {}), part("B", true, {1}, axis)} << 0 << V{} << V{2};
+        QTest::newRow("sum capped") << T{part("A", true, V(5000, 1.0), axis)} << 0 << axis << V(3000, 1.0);
+        QTest::newRow("probe of a disconnected tile")
+            << T{part("A", true, {1}, axis), part("B", false, {1})} << 2 << axis << V{1};
+        QTest::newRow("probe of a tile not shown") << T{part("A", true, {1}, axis)} << 2 << axis << V{1};
+    }
+    void miniPlotFeed()
+    {
+        QFETCH(QVector<MiniPlotTile>, tiles);
+        QFETCH(int, probe);
+        const plantsummary::MiniPlotFeed feed = plantsummary::miniPlotFeed(tiles, probe ? "B" : "", probe);
+        QTEST(feed.x, "x");
+        QTEST(feed.sum, "sum");
+        QVERIFY(!feed.showsProbe()); // no curve for a probe of a tile not plotted
     }
 };
 

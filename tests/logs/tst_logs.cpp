@@ -42,7 +42,6 @@ private slots:
                             const char* f) {
             QTest::newRow(tag) << QString(r) << QString(a) << port << QString(p) << QString(f);
         };
-        row("default port", "/s/", "192.168.1.20", 502, "Home", "/s/192.168.1.20-502-Home");
         row("port 0 is 502", "/s/", "192.168.1.20", 0, "Home", "/s/192.168.1.20-502-Home");
         row("separators stay in one level", "/s", "a/b", 1502, "../x\\y", "/s/a_b-1502-.._x_y");
         row("no root, no folder", "", "10.0.0.2", 502, "A", "");
@@ -59,6 +58,7 @@ private slots:
         QCOMPARE(p.isValid(), !folder.isEmpty());
         QCOMPARE(p.dailyLogPath(QDate(2016, 3, 7)),
                  folder.isEmpty() ? QString() : folder + "/DP_2016_03_07.log");
+        QCOMPARE(p.historyFilePath("DP.log"), folder.isEmpty() ? QString() : folder + "/hisram/DP.log");
     }
     // Names received from a board: used only when they stay directly in the folder.
     void fileInFolder_data()
@@ -85,15 +85,6 @@ private slots:
         const QString folder = dir.filePath("inv-502-LOCAL");
         QCOMPARE(StoragePaths::fileInFolder(folder, name), inside ? folder + "/" + name : QString());
         QCOMPARE(StoragePaths::fileInFolder(QString(), name), QString());
-    }
-    void historyFolder()
-    {
-        QTemporaryDir dir;
-        const StoragePaths p(dir.path(), "10.0.0.2", 502, "A");
-        QVERIFY(p.create());
-        QVERIFY(QFileInfo(p.historyFolder()).isDir());
-        QCOMPARE(p.historyFilePath("DP_2016_03_07.log"), p.storageFolder() + "/hisram/DP_2016_03_07.log");
-        QCOMPARE(StoragePaths().historyFilePath("x"), QString());
     }
     // A download replaces the copy only once committed; a dropped one leaves nothing.
     void downloadFile_data()
@@ -152,14 +143,13 @@ private slots:
     void dailyLog_data()
     {
         QTest::addColumn<bool>("zeta");
-        QTest::addColumn<int>("n"); // values per record
-        QTest::newRow("standard") << false << 29;
-        QTest::newRow("zeta") << true << 30;
+        QTest::newRow("standard") << false;
+        QTest::newRow("zeta") << true;
     }
     void dailyLog()
     {
         QFETCH(bool, zeta);
-        QFETCH(int, n);
+        const int n = zeta ? 30 : 29; // values per record
         QTemporaryDir dir;
         const QString path = dir.filePath("DP_2016_03_07.log");
         QByteArray overlong = "07:00;" + QByteArray(1100, '1') + ";\n";
@@ -186,13 +176,10 @@ private slots:
         QTest::addColumn<bool>("realOk");
         QTest::addColumn<int>("integer"); // leadingInt, 0 when not ok
         QTest::addColumn<bool>("intOk");
-        QTest::newRow("decimal") << "12.5" << 12.5 << true << 12 << true;
         QTest::newRow("blanks, trailing text") << " \t3x" << 3.0 << true << 3 << true;
-        QTest::newRow("signs") << "-2." << -2.0 << true << -2 << true;
         QTest::newRow("plus, no integer part") << "+.5" << 0.5 << true << 0 << false;
         QTest::newRow("dot alone") << "." << 0.0 << false << 0 << false;
         QTest::newRow("exponent") << "2e1;" << 20.0 << true << 2 << true;
-        QTest::newRow("negative exponent") << "1E-2" << 0.01 << true << 1 << true;
         QTest::newRow("exponent without digits") << "1e+" << 1.0 << true << 1 << true;
         QTest::newRow("exponent alone") << "e5" << 0.0 << false << 0 << false;
         QTest::newRow("infinite") << "1e999" << 0.0 << false << 1 << true;
@@ -213,19 +200,13 @@ private slots:
         QTEST(LogText::leadingInt(text, &ok), "integer");
         QTEST(ok, "intOk");
     }
-    void completeDay_data()
-    {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<bool>("complete");
-        QTest::newRow("202 lines") << 202 << false;
-        QTest::newRow("203 lines") << 203 << true;
-    }
     void completeDay()
     {
-        QFETCH(int, lines);
         QTemporaryDir dir;
-        writeFile(dir.filePath("DP.log"), headers + record("05:05", 29).repeated(lines));
-        QTEST(DailyLog::isComplete(dir.filePath("DP.log")), "complete");
+        for (int lines : {202, 203}) {
+            writeFile(dir.filePath("DP.log"), headers + record("05:05", 29).repeated(lines));
+            QCOMPARE(DailyLog::isComplete(dir.filePath("DP.log")), lines == 203);
+        }
     }
     void totalsSums()
     {
