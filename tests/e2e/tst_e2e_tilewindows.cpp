@@ -63,14 +63,13 @@ class TestE2eTileWindows : public QObject
 private slots:
     void initTestCase()
     {
-        const auto board = [](const char* id, const char* kind, int firmware, int phases, int power) {
-            return simBoard(id, kind, firmware,
-                            {{"phases", phases}, {"nominalPower", power}, {"probes", 0x3}});
+        const auto board = [](const char* id, const char* kind, int firmware, int power) {
+            return simBoard(id, kind, firmware, {{"phases", 3}, {"nominalPower", power}, {"probes", 0x3}});
         };
-        QJsonObject inv = board("inv", "inverter", 150, 3, 20000);
+        QJsonObject inv = board("inv", "inverter", 150, 20000);
         inv.insert("selfConsumption", true);
-        const QJsonArray boards = {inv, board("legacy", "inverter", 122, 3, 10000),
-                                   board("tpx", "tpx", 150, 3, 8000)};
+        const QJsonArray boards = {inv, board("legacy", "inverter", 122, 10000),
+                                   board("tpx", "tpx", 150, 8000)};
         QVERIFY(startStillPlant(sim, dir, boards, {"--no-udp"}));
         // The TPX unit's block B: 8.0 kVA at 230 V, 76 %, output loads 50/60/70 %.
         QVERIFY(set("tpx", {{79, 80}, {77, 230}, {51, 76}, {37, 50}, {38, 60}, {39, 70}}));
