@@ -7,7 +7,6 @@
 #include "discoverydatagram.h"
 #include "maindialog.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -31,8 +30,7 @@ const char* const FloodHost = "192.168.1.22"; // a host of the segment that is n
 constexpr int DatagramsPerSecond = 10000;
 constexpr int FloodSeconds = 10;
 
-// Sends the flood from its own thread with plain sockets, paced per
-// millisecond, so that the console's event loop is the only one measured.
+// Sends the flood from its own thread with plain sockets, paced per millisecond.
 class FloodSender : public QThread
 {
 public:
@@ -43,20 +41,18 @@ public:
     {
         QRandomGenerator random(12);
         for (int i = 0; i < 100; ++i) {
-            // Malformed: random bytes of random sizes, and replies with one
-            // header field, the kind or the address text wrong.
             QByteArray junk(int(random.bounded(600)), '\0');
             for (char& c : junk)
                 c = char(random.bounded(256));
             malformed << junk;
         }
+        // Malformed replies: short, long, a wrong kind, address text or header field.
         const QByteArray good = DiscoveryDatagram::buildReply("1.5.0", "192.168.1.30", "Bad", 2);
         malformed << good.left(263) << good + '\0'
                   << DiscoveryDatagram::buildReply("1.5.0", "192.168.1.31", "Bad", 4)
                   << DiscoveryDatagram::buildReply("1.5.0", "192.168.1", "Bad", 2)
                   << QByteArray(good).replace(14, 1, QByteArray(1, '\0'));
-        // Replies that advertise another address than the sender's: new
-        // boards, the factory address, and the real board under a new name.
+        // Replies advertising other addresses: new boards, the factory one, the real board renamed.
         for (int i = 0; i < 100; ++i)
             spoofed << DiscoveryDatagram::buildReply("1.5.0",
                                                      QByteArray("192.168.1.") + QByteArray::number(150 + i),
@@ -124,54 +120,30 @@ private slots:
     {
         testsupport::CategoryWarnings discoveryLog("velora.discovery");
         MainDialog w;
-        // The plant window's event loop: a 10 ms timer and how late it fires.
-        QElapsedTimer clock;
-        qint64 last = -1, worstLateness = 0, realBoardAddedAt = -1;
-        bool flooding = false;
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        connect(&probe, &QTimer::timeout, &w, [&] {
-            const qint64 now = clock.elapsed();
-            if (flooding && last >= 0)
-                worstLateness = qMax(worstLateness, now - last - 10);
-            last = now;
-            if (realBoardAddedAt < 0 && !w.tiles().isEmpty())
-                realBoardAddedAt = now;
-        });
-
         FloodSender flood;
         QSignalSpy floodDone(&flood, &QThread::finished);
-        clock.start();
+        bool addedDuringFlood = false;
+        QTimer probe; // the plant window's event loop keeps turning under the flood
+        connect(&probe, &QTimer::timeout, &w,
+                [&] { addedDuringFlood |= flood.isRunning() && !w.tiles().isEmpty(); });
         probe.start(10);
-        flooding = true;
         flood.start();
         // The scans start while the flood runs: the real board answers them.
         w.CompleteFirstUse("velora0", ConsoleAddress, {"LOCAL"}, "LOCAL");
         QVERIFY(floodDone.wait((FloodSeconds + 10) * 1000));
-        const qint64 floodEnd = clock.elapsed();
-        flooding = false;
-
-        qInfo("flood: %d datagrams sent in %.1f s (%d refused by the sender's stack); worst lateness of the "
-              "plant window's 10 ms timer: %lld ms",
-              flood.sent.load(), floodEnd / 1000.0, flood.failed.load(), worstLateness);
-        QVERIFY(flood.sent > DatagramsPerSecond * FloodSeconds / 2);
-
-        // The real board was added while the flood ran, and nothing else.
-        QVERIFY2(realBoardAddedAt >= 0 && realBoardAddedAt < floodEnd,
-                 qPrintable(QString("real board added at %1 ms, flood ended at %2 ms")
-                                .arg(realBoardAddedAt)
-                                .arg(floodEnd)));
+        QVERIFY2(flood.sent > DatagramsPerSecond * FloodSeconds / 2,
+                 qPrintable(QString::number(flood.failed)));
+        QVERIFY(addedDuringFlood);
         QCOMPARE(w.equipmentKeys().toList(), QStringList{QString(RealBoard) + "-502-LOCAL"});
         QCOMPARE(w.tiles().first()->getTheInvName(), QString("Real"));
         QVERIFY(!w.unconfiguredPresent());
 
         // What was dropped is told once per scan: a few lines for 100 000 datagrams.
         QTRY_VERIFY_WITH_TIMEOUT(!discoveryLog.lines().isEmpty(), 15000);
-        qInfo("%s", qPrintable(discoveryLog.lines().join('\n')));
-        QVERIFY2(discoveryLog.lines().size() <= 3, qPrintable(discoveryLog.lines().join('\n')));
-        QVERIFY2(discoveryLog.lines().first().startsWith("Discovery scan: dropped ") &&
-                     !discoveryLog.lines().first().startsWith("Discovery scan: dropped 0 "),
-                 qPrintable(discoveryLog.lines().first()));
+        const QString log = discoveryLog.lines().join('\n');
+        QVERIFY2(discoveryLog.lines().size() <= 3, qPrintable(log));
+        QVERIFY2(log.startsWith("Discovery scan: dropped ") && !log.startsWith("Discovery scan: dropped 0 "),
+                 qPrintable(log));
         QTRY_VERIFY_WITH_TIMEOUT(!w.scanning(), 10000);
         QCOMPARE(w.equipmentKeys().size(), 1);
         testsupport::saveGrab(&w, "plant-after-flood");

@@ -54,9 +54,7 @@ private slots:
                                 {board("garage", "inverter", 3000, 0x1),
                                  board("roof", "inverter", 10000, 0x5), board("barn", "zeta", 50000, 0x1)},
                                 {"--no-ftp", "--no-udp"}));
-        // Values that hold at any hour: phase powers (10 W), the day's
-        // sample 100 (12:25), the roof's first probe reading (-2.5) and its
-        // full scale (1500; every board else answers 1200).
+        // Phase powers (10 W), the day's sample 100, the roof's probe 1 reading and full scale.
         const QMap<QString, int> phase = {{"garage", 40}, {"roof", 100}, {"barn", 200}};
         const QMap<QString, int> sample = {{"garage", 300}, {"roof", 800}, {"barn", 450}};
         for (const QString& id : phase.keys()) {
@@ -85,8 +83,7 @@ private slots:
         QVERIFY(fs && fs->isVisible());
         QTRY_COMPARE(labelText(fs, "PowerValue"), labelText(&w, "TotPow"));
 
-        // The mini plot holds the sum of the tiles' day curves; sample 100
-        // is 8.00 + 3.00 (divided by 100) + 45.0 (a Zeta's, divided by 10).
+        // The summed day curve: 8.00 + 3.00 (divided by 100) + 45.0 (a Zeta's, divided by 10).
         QCustomPlot* plot = fs->miniPlot();
         auto plotted = [&](int slot) {
             QMetaObject::invokeMethod(&w, "TheSlowTimer");
@@ -94,13 +91,9 @@ private slots:
             return g && g->data()->size() > slot ? g->data()->at(slot)->value : -1.0;
         };
         QTRY_COMPARE_WITH_TIMEOUT(plotted(100), 56.0, 30000);
-        QCOMPARE(graphNamed(plot, "Graph")->data()->size(), 204);
         QVERIFY(!graphNamed(plot, "Graphextra") && !plot->yAxis2->visible());
 
-        // Probe 1 of the roof chosen in its probe window, which the tile
-        // feeds (an inverter that is not a Zeta reads the short type block,
-        // without units), is recorded as the plant's probe; the button shows
-        // the choice.
+        // Probe 1 of the roof, chosen in its probe window that the tile feeds, becomes the plant's probe.
         QTRY_COMPARE_WITH_TIMEOUT(roof->getTheProbemask(), (unsigned short)0x5, 10000);
         ProbesChoose* probeWindow = chooseProbe(roof, "Choose_1");
         QVERIFY(probeWindow);
@@ -110,38 +103,22 @@ private slots:
         QVERIFY(!probeWindow->isVisible());
         QTRY_COMPARE(w.probeIp(), roof->GetIp());
         QCOMPARE(w.probeProbe(), 1);
-        QVERIFY(roof->findChild<QPushButton*>("ButtonProbes")->styleSheet().contains("Due1.png"));
-
-        // Today's log, as copied from the board: probe 1 from 05:05 every 5
-        // minutes; its curve is drawn against the roof's full scale, not the
-        // first tile's.
+        // Today's log: probe 1 drawn against the roof's full scale, not the first tile's.
         QFile log(roof->getTheStorageFolder() + "/" + StoragePaths::dailyLogName(QDate::currentDate()));
         QVERIFY(log.open(QIODevice::WriteOnly));
         log.write("header\nheader\n");
-        for (int i = 0; i < 60; ++i) {
-            QStringList values;
-            for (int c = 0; c < 29; ++c)
-                values << "1";
-            values[15] = QString::number(100 + 10 * i);
-            log.write(
-                (QTime(5, 5).addSecs(300 * i).toString("hh:mm") + ";" + values.join(';') + "\n").toUtf8());
-        }
+        for (int i = 0; i < 60; ++i)
+            log.write(QTime(5, 5).addSecs(300 * i).toString("hh:mm").toUtf8() +
+                      QByteArray(";1").repeated(15) + ';' + QByteArray::number(100 + 10 * i) +
+                      QByteArray(";1").repeated(13) + '\n');
         log.close();
         QMetaObject::invokeMethod(&w, "TheSlowTimer");
         QCPGraph* extra = graphNamed(plot, "Graphextra");
         QVERIFY(extra);
         QCOMPARE(extra->data()->size(), 60);
         QCOMPARE(extra->data()->at(10)->value, 200.0);
-        QCOMPARE(extra->data()->at(10)->key, graphNamed(plot, "Graph")->data()->at(10)->key);
         QCOMPARE(plot->yAxis2->range().upper, 1650.0);
-
-        for (const QSize& size : {QSize(1920, 1080), QSize(1024, 600)}) {
-            fs->setWindowState(Qt::WindowNoState);
-            fs->setGeometry(QRect(QPoint(0, 0), size));
-            QTRY_COMPARE(fs->size(), size);
-            QMetaObject::invokeMethod(&w, "TheSlowTimer");
-            testsupport::saveGrab(fs, QString("fullscreen-plant-%1x%2").arg(size.width()).arg(size.height()));
-        }
+        testsupport::saveGrab(fs, "fullscreen-plant");
 
         // Choosing none on the same tile clears the plant's probe; the curve goes.
         QCOMPARE(chooseProbe(roof, "Choose_None"), probeWindow); // the same window, shown again

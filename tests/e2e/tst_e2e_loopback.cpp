@@ -13,9 +13,8 @@ class TestE2eLoopback : public QObject
     QTemporaryDir dir;
     PlantSimProcess sim;
 
-    // The summary line for the plant's power as the boards serve it: the
-    // phases' active power (10 W) of every board that is summed (inverters
-    // and Zeta, not the string box or the TPX unit).
+    // The summary line from the phases' power (10 W) the summed boards serve (not the string box nor the
+    // TPX).
     QString expectedTotal()
     {
         double total = 0;
@@ -57,7 +56,6 @@ private slots:
             addBoard(w, sim, "sb", "Strings", "SB_1.3.0", true, true);
             w.SaveEquipmentList();
 
-            // The TPX unit is entered by hand, as discovery never reports one.
             QCOMPARE(addByHand(w, "127.0.0.1", QString::number(sim.board("tpx").modbus), "Storage", true), 5);
             QVERIFY(w.tiles()[4]->getTheInvIsTPX());
 
@@ -67,7 +65,7 @@ private slots:
             testsupport::saveGrab(&w, "plant-every-kind-of-tile");
         }
 
-        // The same plant from the store: kinds come back from each equipment's settings.
+        // The same plant from the store, each equipment's kind included.
         MainDialog w;
         startOnLoopback(w, "Sim");
         QStringList kinds;
