@@ -7,11 +7,14 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <array>
 #include <cerrno>
-#include <ctime>
+#include <chrono>
+#include <thread>
 
 namespace {
-// The tile's query states that a plain board visits, in the tile's order.
+// The tile's query states that a plain board visits, in the tile's order:
+// identity, version, type block, daily values, then measures, status and alarm words in turn.
 enum State
 {
     Identity,
@@ -30,38 +33,18 @@ struct Link
     int version = 0, divider = 0, dailyPeriod = 1;
     int count = 0; // registers asked by the request in flight, -1 when the send failed
     bool legacy() const { return version <= 122; }
-    int start() const
-    {
-        static constexpr int starts[] = {79, 128, 800, 500, 10, 6, 1000};
-        return starts[state];
-    }
+    // The first register and the count of each state's request, and the state after it.
+    int start() const { return std::array{79, 128, 800, 500, 10, 6, 1000}[state]; }
     int registers() const
     {
-        const int counts[] = {32,
-                              1,
-                              71,
-                              204,
-                              legacy() ? 31 : (version >= 130 ? 42 : 40),
-                              legacy() ? 2 : 3,
-                              version >= 133 ? 10 : 8};
-        return counts[state];
+        const int measures = legacy() ? 31 : (version >= 130 ? 42 : 40), status = legacy() ? 2 : 3;
+        return std::array{32, 1, 71, 204, measures, status, version >= 133 ? 10 : 8}[state];
     }
     State next() const
     {
-        switch (state) {
-        case Identity:
-            return Version;
-        case Version:
-            return legacy() ? Measures : TypeBlock;
-        case TypeBlock:
-            return DailyValues;
-        case Status:
-            return version >= 126 ? AlarmWords : Measures;
-        case Measures:
-            return Status;
-        default:
-            return Measures;
-        }
+        const State afterVersion = legacy() ? Measures : TypeBlock,
+                    afterStatus = version >= 126 ? AlarmWords : Measures;
+        return std::array{Version, afterVersion, DailyValues, Measures, Status, afterStatus, Measures}[state];
     }
 };
 
@@ -117,12 +100,6 @@ bool receive(Link& l)
     return true;
 }
 
-double now()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -139,20 +116,19 @@ int main(int argc, char** argv)
         }
     }
     long replies = 0, failed = 0;
-    const double startCpu = bench::cpuSeconds(), start = now();
-    timespec next{};
-    clock_gettime(CLOCK_MONOTONIC, &next);
-    while (now() - start < seconds) {
+    using Clock = std::chrono::steady_clock;
+    const double startCpu = bench::cpuSeconds();
+    const Clock::time_point start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    for (Clock::time_point tick = start; Clock::now() < end; std::this_thread::sleep_until(tick)) {
         for (Link& l : links)
             l.count = send(l) ? l.count : -1;
         for (Link& l : links)
             l.count >= 0 && receive(l) ? ++replies : ++failed;
-        next.tv_nsec += 300000000;
-        next.tv_sec += next.tv_nsec / 1000000000;
-        next.tv_nsec %= 1000000000;
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        tick += std::chrono::milliseconds(300);
     }
-    bench::printResult("reference", int(links.size()), now() - start, replies, failed,
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    bench::printResult("reference", int(links.size()), elapsed, replies, failed,
                        bench::cpuSeconds() - startCpu);
     for (Link& l : links)
         modbus_close(l.ctx), modbus_free(l.ctx);
