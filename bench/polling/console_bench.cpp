@@ -51,19 +51,16 @@ int main(int argc, char** argv)
     waiting.start();
     long startHandled = 0, startFailed = 0;
     double startCpu = 0;
-    int status = 0;
     QTimer connectPoll;
     QObject::connect(&connectPoll, &QTimer::timeout, [&] {
         int up = 0;
         for (InvButton* tile : window.tiles())
             up += tile->getTheServerIsConnected();
-        if (up < n && waiting.elapsed() > 60000) {
-            std::fprintf(stderr, "only %d of %d tiles connected after 60 s\n", up, n);
-            status = 1;
-            app.quit();
-        }
-        if (up < n)
+        if (up < n) {
+            if (waiting.elapsed() > 60000)
+                std::fprintf(stderr, "only %d of %d tiles connected after 60 s\n", up, n), app.exit(1);
             return;
+        }
         connectPoll.stop();
         startHandled = replies(true), startFailed = replies(false), startCpu = bench::cpuSeconds();
         clock.start();
@@ -75,6 +72,5 @@ int main(int argc, char** argv)
         });
     });
     connectPoll.start(50);
-    app.exec();
-    return status;
+    return app.exec();
 }
