@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""bench_ftp's reference: ftplib fetching over one login (cwd, one RETR each), timed like ours.
-Usage: ftplib_fetch.py PORT OUTDIR NAME...  -> prints "days <s> big <s>"."""
-import ftplib
-import os
-import sys
-import time
+# bench_ftp's reference: ftplib over one login (cwd, one RETR each). Usage: PORT OUTDIR NAME...
+import ftplib, os, sys, time
 
 port, out, names = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
 start = time.perf_counter()

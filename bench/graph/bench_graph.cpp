@@ -1,6 +1,5 @@
-// Daily graph benchmark: opening the graph page of a full day (204 records,
-// two quantities of three series each) against a bare QCustomPlot replot of
-// the same points, measured side by side in one run. See README.md.
+// Daily graph benchmark: opening the graph page of a full day (204 records, two quantities of three
+// series each) against a bare QCustomPlot replot of the same points, side by side in one run.
 #include "dialoggraph.h"
 #include "graphday.h"
 #include "storagepaths.h"
@@ -22,8 +21,8 @@
 
 namespace {
 
-// A day from 05:05 to 22:00: power on a half sine, grid voltages and
-// currents per phase, the other columns moving a little.
+// A day from 05:05 to 22:00: power on a half sine, grid voltages and currents per phase, the other
+// columns moving a little.
 QByteArray fullDay()
 {
     QByteArray text = "DATE;2016-03-07\nTIME;kW;Vr;Vs;Vt;Ar;As;At\n";
@@ -32,11 +31,9 @@ QByteArray fullDay()
         const double sun = qMax(0.0, qSin(M_PI * (t - 360) / 840.0));
         text += QString::asprintf("%02d:%02d", t / 60, t % 60).toLatin1();
         for (int c = 0; c < 29; ++c) {
-            double v = 10.0 * sun + c;
-            if (c >= 1 && c <= 3)
-                v = 228.0 + c + 3.0 * qSin(i / 7.0 + c);
-            else if (c >= 4 && c <= 6)
-                v = 14.5 * sun + 0.1 * c;
+            const double v = c >= 1 && c <= 3   ? 228.0 + c + 3.0 * qSin(i / 7.0 + c)
+                             : c >= 4 && c <= 6 ? 14.5 * sun + 0.1 * c
+                                                : 10.0 * sun + c;
             text += ';' + QByteArray::number(v, 'f', 2);
         }
         text += '\n';
@@ -44,20 +41,7 @@ QByteArray fullDay()
     return text;
 }
 
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0.0 : v.at(v.size() / 2);
-}
-
-// Thread CPU time in milliseconds: other processes on the machine do not count.
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
+// Median CPU time of the thread (other processes do not count) and wall time, in ms, of a call.
 struct Cost
 {
     QVector<double> cpu, wall;
@@ -65,10 +49,17 @@ struct Cost
     {
         QElapsedTimer clock;
         clock.start();
-        const double before = cpuMs();
+        timespec before{}, after{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
         call();
-        cpu << cpuMs() - before;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+        cpu << (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
         wall << clock.nsecsElapsed() / 1e6;
+    }
+    static double median(QVector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        return v.at(v.size() / 2);
     }
 };
 
@@ -76,20 +67,18 @@ struct Cost
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int calls = argc > 1 ? qMax(1, atoi(argv[1])) : 500;
     QTextStream out(stdout);
-
     QTemporaryDir storage;
     const QDate day = QDate::currentDate().addDays(-1);
     const QString folder = StoragePaths::storageFolderFor(storage.path() + "/", "127.0.0.1", 502, "Bench");
-    QDir().mkpath(folder);
     QFile file(folder + "/" + StoragePaths::dailyLogName(day));
-    if (!file.open(QIODevice::WriteOnly) || file.write(fullDay()) < 0)
+    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(fullDay()) < 0 ||
+        !file.flush())
         return 1;
-    file.close();
 
     // The window as the tile opens it, the board out of reach (no FTP),
     // then Aac and Vac of yesterday, a complete copy plotted from disk.
@@ -125,21 +114,16 @@ int main(int argc, char** argv)
     QCustomPlot bare;
     bare.resize(ours->size());
     bare.yAxis2->setVisible(true);
-    for (int g = 0; g < ours->graphCount(); ++g) {
-        QCPGraph* graph = bare.addGraph(bare.xAxis, g < 3 ? bare.yAxis : bare.yAxis2);
-        graph->data()->set(*ours->graph(g)->data());
-    }
+    for (int g = 0; g < ours->graphCount(); ++g)
+        bare.addGraph(bare.xAxis, g < 3 ? bare.yAxis : bare.yAxis2)->data()->set(*ours->graph(g)->data());
     bare.rescaleAxes();
     bare.show();
     app.processEvents();
 
     // One call of each in turn, so that load changes on the machine touch all three alike.
     Cost page, plotOnly, reference;
-    for (int i = 0; i < 20; ++i) { // warm-up
-        w.PageGraph();
-        bare.replot();
-        app.processEvents();
-    }
+    for (int i = 0; i < 20; ++i) // warm-up
+        w.PageGraph(), bare.replot(), app.processEvents();
     for (int i = 0; i < calls; ++i) {
         page.measure([&] { w.PageGraph(); });
         plotOnly.measure([&] { w.PlotGraph(); });
@@ -147,9 +131,9 @@ int main(int argc, char** argv)
         app.processEvents(); // the queued repaints, outside the measures
     }
     const auto line = [&](const char* what, const Cost& c) {
-        out << QString::asprintf("%-44s %8.3f ms %8.3f ms %7.2f %7.2f\n", what, median(c.cpu), median(c.wall),
-                                 median(c.cpu) / median(reference.cpu),
-                                 median(c.wall) / median(reference.wall));
+        const double cpu = Cost::median(c.cpu), wall = Cost::median(c.wall);
+        out << QString::asprintf("%-44s %8.3f ms %8.3f ms %7.2f %7.2f\n", what, cpu, wall,
+                                 cpu / Cost::median(reference.cpu), wall / Cost::median(reference.wall));
     };
     out << QString::asprintf(
         "medians of %d calls each, interleaved       CPU        wall     ratio (CPU, wall)\n", calls);

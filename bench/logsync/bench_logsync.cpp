@@ -1,11 +1,7 @@
-// Times the log sync (LogSync, job kind 2) against our bare FtpClient
-// fetching the same files from the same plantsim file servers on loopback,
-// in the same run:
-//   1. one board serving a year of day logs (and its totals and INV_ files);
-//   2. twenty boards, each with its own FTP server, syncing at once, while a
-//      10 ms timer measures how late the event loop serves it.
-// Usage: bench_logsync [rounds] [--days N] [--boards M] [--board-days K]
-
+// Times the log sync (LogSync, job kind 2) against our bare FtpClient fetching the same files from
+// the same plantsim file servers on loopback, in the same run: one board serving a year of day logs,
+// then twenty boards syncing at once, while a 10 ms timer measures how late the event loop serves it.
+// Usage: bench_logsync [rounds] [board-days]
 #include "boardftp.h"
 #include "downloadfile.h"
 #include "equipmentlink.h"
@@ -16,7 +12,6 @@
 
 #include <QtCore>
 
-#include <algorithm>
 #include <ctime>
 #include <memory>
 
@@ -28,70 +23,30 @@ struct Board
     quint16 modbus = 0, ftp = 0;
 };
 
-double threadCpuMs()
+struct Finish
 {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// The worst lateness of a 10 ms timer while it runs, in ms, and the CPU time
-// the thread spent in that worst interval (what our code took, as against
-// time the thread waited for the processor or the disk).
-class LatenessProbe : public QObject
-{
-public:
-    LatenessProbe()
-    {
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(10);
-        connect(&timer, &QTimer::timeout, this, [this] {
-            const double now = clock.nsecsElapsed() / 1e6, cpu = threadCpuMs();
-            if (now - last - 10.0 > worst) {
-                worst = now - last - 10.0;
-                worstCpu = cpu - lastCpu;
-            }
-            last = now;
-            lastCpu = cpu;
-        });
-    }
-    void start()
-    {
-        worst = worstCpu = 0.0;
-        clock.start();
-        last = 0.0;
-        lastCpu = threadCpuMs();
-        timer.start();
-    }
-    void stop() { timer.stop(); }
-    double worst = 0.0, worstCpu = 0.0;
-
-private:
-    QTimer timer;
     QElapsedTimer clock;
-    double last = 0.0, lastCpu = 0.0;
+    double seconds = 0.0;
+    bool finished = false, failed = false;
 };
 
 // One board's log sync, from the start of the job to "End sync.".
-class SyncRun : public QObject
+struct SyncRun : Finish
 {
-public:
     SyncRun(const Board& b, const QString& root)
     {
         link.setTarget("127.0.0.1", b.modbus);
-        sync = std::make_unique<LogSync>(&link);
-        sync->setFtpPort(b.ftp);
-        paths = StoragePaths(root, "127.0.0.1", b.modbus, "Bench");
+        sync.setFtpPort(b.ftp);
+        StoragePaths paths(root, "127.0.0.1", b.modbus, "Bench");
         paths.create();
-        sync->setStorage(paths);
-        connect(sync.get(), &LogSync::statusChanged, this, [this](const QString& s) {
+        sync.setStorage(paths);
+        QObject::connect(&sync, &LogSync::statusChanged, &sync, [this](const QString& s) {
             if (s.startsWith("End sync.")) {
                 seconds = clock.nsecsElapsed() / 1e9;
-                files = s;
                 // The totals fetch that follows is not part of the sync.
-                QTimer::singleShot(0, this, [this] {
-                    sync->StopFtpActivityTimer(__LINE__);
-                    sync->CloseOpenFileAndFtp(__LINE__);
+                QTimer::singleShot(0, &sync, [this] {
+                    sync.StopFtpActivityTimer(__LINE__);
+                    sync.CloseOpenFileAndFtp(__LINE__);
                     finished = true;
                 });
             } else if (s.startsWith("Transfer failed")) {
@@ -100,36 +55,24 @@ public:
             }
         });
     }
-    void start()
-    {
-        clock.start();
-        sync->StartFtpActivity(LogSync::LogFilesSync);
-    }
+    void start() { clock.start(), sync.StartFtpActivity(LogSync::LogFilesSync); }
     EquipmentLink link;
-    std::unique_ptr<LogSync> sync;
-    StoragePaths paths;
-    QElapsedTimer clock;
-    double seconds = 0.0;
-    QString files;
-    bool finished = false, failed = false;
+    LogSync sync{&link};
 };
 
-// The same with the bare client: one login, cd, list, then every listed log
-// file written as the sync writes it (beside its name, renamed when
-// complete), all gets queued at once.
-class BareRun : public QObject
+// The same with the bare client: one login, cd, list, then every listed log file queued at once,
+// written as the sync writes it (beside its name, renamed when complete).
+struct BareRun : Finish
 {
-public:
-    BareRun(const Board& b, const QString& folderPath) : board(b), folder(folderPath)
+    BareRun(const Board& b, const QString& root) : folder(root + "/" + b.id), ftpPort(b.ftp)
     {
         QDir().mkpath(folder);
-        connect(&ftp, &FtpClient::listInfo, this, [this](const FtpEntry& e) {
+        QObject::connect(&ftp, &FtpClient::listInfo, [this](const FtpEntry& e) {
             if (StoragePaths::isHistoryFileName(e.name()))
                 names << e.name();
         });
-        connect(&ftp, &FtpClient::commandFinished, this, [this](int id, bool error) {
-            if (error)
-                failed = true;
+        QObject::connect(&ftp, &FtpClient::commandFinished, [this](int id, bool error) {
+            failed = failed || error;
             if (id == listId) {
                 for (const QString& n : names) {
                     auto* f = new DownloadFile(folder + "/" + n);
@@ -138,84 +81,79 @@ public:
                 }
                 ftp.close();
             } else if (DownloadFile* f = files.take(id)) {
-                if (!error && !f->commit())
-                    failed = true;
+                failed = failed || (!error && !f->commit());
                 delete f;
             }
         });
-        connect(&ftp, &FtpClient::done, this, [this](bool error) {
+        QObject::connect(&ftp, &FtpClient::done, [this](bool error) {
             failed = failed || error;
             seconds = clock.nsecsElapsed() / 1e9;
             finished = true;
         });
     }
-    ~BareRun() override { qDeleteAll(files); }
     void start()
     {
         clock.start();
-        ftp.connectToHost("127.0.0.1", board.ftp);
+        ftp.connectToHost("127.0.0.1", ftpPort);
         ftp.login(boardftp::User, boardftp::Password);
         ftp.cd(boardftp::LogFolder);
         listId = ftp.list();
     }
-    Board board;
+    ~BareRun() { qDeleteAll(files); }
     QString folder;
+    quint16 ftpPort;
     FtpClient ftp;
     QStringList names;
     QHash<int, DownloadFile*> files;
     int listId = -1;
-    QElapsedTimer clock;
-    double seconds = 0.0;
-    bool finished = false, failed = false;
 };
 
-template <typename Run> bool waitAll(const std::vector<std::unique_ptr<Run>>& runs, int timeoutMs = 600000)
+double threadCpuMs()
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < timeoutMs) {
-        if (std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->finished; }))
-            return std::none_of(runs.begin(), runs.end(), [](const auto& r) { return r->failed; });
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return false;
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 struct Measure
 {
     double wall = 0.0;     // from the first start to the last end, seconds
     double lateness = 0.0; // worst lateness of the 10 ms timer, ms
-    double cpu = 0.0;      // CPU time of the thread in that interval, ms
+    double cpu = 0.0;      // CPU time of the thread in that worst interval, ms (our work, not waiting)
     int files = 0;
 };
 
-// Runs one kind of run on every board at once (each into a fresh folder).
+// Runs one kind of run on every board at once, into a fresh folder; false in ok when one failed.
 template <typename Run> Measure runAll(const QVector<Board>& boards, const QString& base, bool* ok)
 {
     QTemporaryDir root(base + "/run-XXXXXX");
     std::vector<std::unique_ptr<Run>> runs;
-    for (const Board& b : boards) {
-        if constexpr (std::is_same_v<Run, SyncRun>)
-            runs.push_back(std::make_unique<Run>(b, root.path()));
-        else
-            runs.push_back(std::make_unique<Run>(b, root.path() + "/" + b.id));
-    }
-    LatenessProbe probe;
+    for (const Board& b : boards)
+        runs.push_back(std::make_unique<Run>(b, root.path()));
+    Measure m;
     QElapsedTimer wall;
-    probe.start();
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    double last = 0.0, lastCpu = threadCpuMs();
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const double now = wall.nsecsElapsed() / 1e6, cpu = threadCpuMs();
+        if (now - last - 10.0 > m.lateness)
+            m.lateness = now - last - 10.0, m.cpu = cpu - lastCpu;
+        last = now, lastCpu = cpu;
+    });
+    probe.start(10);
     wall.start();
     for (auto& r : runs)
         r->start();
-    *ok = waitAll(runs) && *ok;
-    Measure m;
+    const auto all = [&](auto pred) { return std::all_of(runs.begin(), runs.end(), pred); };
+    while (!all([](const auto& r) { return r->finished; }) && wall.elapsed() < 600000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     m.wall = wall.nsecsElapsed() / 1e9;
     probe.stop();
-    m.lateness = probe.worst;
-    m.cpu = probe.worstCpu;
-    // Files written: every regular file under the root.
-    QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        it.next(), ++m.files;
+    *ok = *ok && all([](const auto& r) { return r->finished && !r->failed; });
+    for (QDirIterator it(root.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++m.files;
+    runs.clear();
     QCoreApplication::processEvents(); // deferred deletions
     return m;
 }
@@ -223,24 +161,7 @@ template <typename Run> Measure runAll(const QVector<Board>& boards, const QStri
 double median(QVector<double> v)
 {
     std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0.0 : v[v.size() / 2];
-}
-
-QVector<Board> startPlant(PlantSimProcess& sim, const QTemporaryDir& dir, int boards, int days)
-{
-    QJsonArray list;
-    for (int i = 1; i <= boards; ++i)
-        list << QJsonObject{{"id", QString("b%1").arg(i)}, {"historyDays", days}, {"nominalPower", 6000}};
-    if (!sim.start({"--scenario", writeScenario(dir, list), "--loopback", "--no-udp", "--quiet",
-                    "--update-ms", "3600000"},
-                   300000))
-        return {};
-    QVector<Board> out;
-    for (int i = 1; i <= boards; ++i) {
-        const SimBoard b = sim.board(QString("b%1").arg(i));
-        out << Board{QString("b%1").arg(i), b.modbus, b.ftp};
-    }
-    return out;
+    return v[v.size() / 2];
 }
 
 } // namespace
@@ -248,75 +169,51 @@ QVector<Board> startPlant(PlantSimProcess& sim, const QTemporaryDir& dir, int bo
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const char* name, int def) {
-        const int i = args.indexOf(name);
-        return i > 0 && i + 1 < args.size() ? args.at(i + 1).toInt() : def;
-    };
-    const int rounds = args.size() > 1 && !args.at(1).startsWith("--") ? args.at(1).toInt() : 3;
-    const int days = option("--days", 365);
-    const int boardCount = option("--boards", 20);
-    const int boardDays = option("--board-days", 30);
+    const int rounds = qMax(1, app.arguments().value(1, "3").toInt());
+    const int boardDays = app.arguments().value(2, "30").toInt();
     QTextStream out(stdout);
     QTemporaryDir work;
     bool ok = true;
-
-    struct Part
-    {
-        QString name;
-        int boards, days;
-    };
-    for (const Part& part : {Part{"1 board", 1, days},
-                             Part{QString("%1 boards at once").arg(boardCount), boardCount, boardDays}}) {
+    for (const auto& [name, count, days] :
+         {std::tuple{"1 board", 1, 365}, {"20 boards at once", 20, boardDays}}) {
         PlantSimProcess sim;
         QTemporaryDir scenario;
-        const QVector<Board> boards = startPlant(sim, scenario, part.boards, part.days);
-        if (boards.isEmpty()) {
+        QJsonArray list;
+        for (int i = 1; i <= count; ++i)
+            list << QJsonObject{{"id", QString("b%1").arg(i)}, {"historyDays", days}, {"nominalPower", 6000}};
+        if (!sim.start({"--scenario", writeScenario(scenario, list), "--loopback", "--no-udp", "--quiet",
+                        "--update-ms", "3600000"},
+                       300000)) {
             out << "plantsim did not start\n";
             return 1;
         }
+        QVector<Board> boards;
+        for (int i = 1; i <= count; ++i) {
+            const SimBoard b = sim.board(QString("b%1").arg(i));
+            boards << Board{QString("b%1").arg(i), b.modbus, b.ftp};
+        }
         QVector<double> syncs, bares, syncLate, bareLate;
-        int syncFiles = 0, bareFiles = 0;
         for (int r = 0; r < rounds; ++r) {
             // Alternate which goes first, so that load changes favour neither.
             Measure s, b;
-            if (r % 2 == 0) {
-                s = runAll<SyncRun>(boards, work.path(), &ok);
-                b = runAll<BareRun>(boards, work.path(), &ok);
-            } else {
-                b = runAll<BareRun>(boards, work.path(), &ok);
-                s = runAll<SyncRun>(boards, work.path(), &ok);
-            }
+            if (r % 2 == 0)
+                s = runAll<SyncRun>(boards, work.path(), &ok), b = runAll<BareRun>(boards, work.path(), &ok);
+            else
+                b = runAll<BareRun>(boards, work.path(), &ok), s = runAll<SyncRun>(boards, work.path(), &ok);
             syncs << s.wall, bares << b.wall, syncLate << s.lateness, bareLate << b.lateness;
-            syncFiles = s.files, bareFiles = b.files;
-            out << QString(
-                       "%1, %2 days, round %3: log sync %4 s (%5 files, timer late %6 ms, %7 ms CPU), bare "
-                       "client %8 s (%9 files, timer late %10 ms, %11 ms CPU)\n")
-                       .arg(part.name)
-                       .arg(part.days)
-                       .arg(r + 1)
-                       .arg(s.wall, 0, 'f', 3)
-                       .arg(s.files)
-                       .arg(s.lateness, 0, 'f', 1)
-                       .arg(s.cpu, 0, 'f', 1)
-                       .arg(b.wall, 0, 'f', 3)
-                       .arg(b.files)
-                       .arg(b.lateness, 0, 'f', 1)
-                       .arg(b.cpu, 0, 'f', 1);
+            ok = ok && s.files == b.files; // the sync's extra "hisram" folder holds no file
+            out << QString::asprintf(
+                "%s, %d days, round %d: log sync %.3f s (%d files, timer late %.1f ms, %.1f ms "
+                "CPU), bare client %.3f s (%d files, timer late %.1f ms, %.1f ms CPU)\n",
+                name, days, r + 1, s.wall, s.files, s.lateness, s.cpu, b.wall, b.files, b.lateness, b.cpu);
             out.flush();
         }
-        // The sync also keeps the storage folder's "hisram" folder: same file count otherwise.
-        if (syncFiles != bareFiles)
-            ok = false;
-        out << QString("%1: median of %2 rounds: log sync %3 s, bare client %4 s, ratio %5; worst timer "
-                       "lateness during the syncs %6 ms (bare %7 ms)\n")
-                   .arg(part.name)
-                   .arg(rounds)
-                   .arg(median(syncs), 0, 'f', 3)
-                   .arg(median(bares), 0, 'f', 3)
-                   .arg(median(syncs) / median(bares), 0, 'f', 2)
-                   .arg(*std::max_element(syncLate.begin(), syncLate.end()), 0, 'f', 1)
-                   .arg(*std::max_element(bareLate.begin(), bareLate.end()), 0, 'f', 1);
+        out << QString::asprintf(
+            "%s: median of %d rounds: log sync %.3f s, bare client %.3f s, ratio %.2f; worst "
+            "timer lateness during the syncs %.1f ms (bare %.1f ms)\n",
+            name, rounds, median(syncs), median(bares), median(syncs) / median(bares),
+            *std::max_element(syncLate.begin(), syncLate.end()),
+            *std::max_element(bareLate.begin(), bareLate.end()));
         out.flush();
     }
     if (!ok)

@@ -1,47 +1,35 @@
 #pragma once
-// Shared by the polling benchmark's programs: arguments, the board list, the
-// process's CPU and memory, and the result line that run.sh collects.
-// usage: <program> BOARDS-FILE COUNT SECONDS, the file holding "address port" lines.
-
+// Shared by the polling benchmark's programs: the arguments (BOARDS-FILE COUNT SECONDS, the file
+// holding "address port" lines), the process's CPU time and the result line run.sh collects.
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
 
-struct Board
-{
-    std::string address;
-    int port = 502;
-};
+using Boards = std::vector<std::pair<std::string, int>>; // address, port
 
-struct Run
+// The first COUNT boards and the seconds to run; exits after a message when they are wrong.
+inline Boards parse(int argc, char** argv, double* seconds)
 {
-    std::vector<Board> boards;
-    double seconds = 20;
-};
-
-// Reads the arguments and the first COUNT boards; false (after a message) when they are wrong.
-inline bool parse(int argc, char** argv, Run* run)
-{
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s BOARDS-FILE COUNT SECONDS\n", argv[0]);
-        return false;
+    Boards boards;
+    const int count = argc == 4 ? std::atoi(argv[2]) : 0;
+    *seconds = argc == 4 ? std::atof(argv[3]) : 0;
+    std::ifstream in(argc == 4 ? argv[1] : "");
+    std::pair<std::string, int> b;
+    while (int(boards.size()) < count && in >> b.first >> b.second)
+        boards.push_back(b);
+    if (count <= 0 || int(boards.size()) != count || *seconds <= 0) {
+        std::fprintf(stderr, "usage: %s BOARDS-FILE COUNT SECONDS (%d boards found)\n", argv[0],
+                     int(boards.size()));
+        std::exit(2);
     }
-    const int count = std::atoi(argv[2]);
-    run->seconds = std::atof(argv[3]);
-    std::ifstream in(argv[1]);
-    Board b;
-    while (int(run->boards.size()) < count && in >> b.address >> b.port)
-        run->boards.push_back(b);
-    if (count > 0 && int(run->boards.size()) == count && run->seconds > 0)
-        return true;
-    std::fprintf(stderr, "%s: %d boards asked, %d in %s\n", argv[0], count, int(run->boards.size()), argv[1]);
-    return false;
+    return boards;
 }
 
 // User + system CPU seconds of this process.

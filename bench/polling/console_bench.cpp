@@ -1,7 +1,7 @@
-// Runs the console's plant window offscreen with a stored plant of N boards
-// served by plantsim, waits until every tile is connected, then measures for
-// a fixed time the process CPU time and the replies the tiles handled.
-// usage: console_bench BOARDS-FILE COUNT SECONDS (the first COUNT boards form the plant "Bench")
+// Runs the console's plant window offscreen with a stored plant "Bench" of the first COUNT boards
+// served by plantsim, waits until every tile is connected, then measures for a fixed time the
+// process CPU time and the replies the tiles handled.
+// usage: console_bench BOARDS-FILE COUNT SECONDS
 #include "appinfo.h"
 #include "benchsupport.h"
 #include "invbutton.h"
@@ -16,10 +16,9 @@
 
 int main(int argc, char** argv)
 {
-    bench::Run run;
-    if (!bench::parse(argc, argv, &run))
-        return 2;
-    const int n = int(run.boards.size());
+    double seconds = 0;
+    const bench::Boards boards = bench::parse(argc, argv, &seconds);
+    const int n = int(boards.size());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(appinfo::ApplicationName);
@@ -32,47 +31,40 @@ int main(int argc, char** argv)
                            appinfo::ApplicationName);
         QVector<StoredEquipment> plant;
         for (int i = 0; i < n; ++i) {
-            const QString address = QString::fromStdString(run.boards[i].address);
-            const int port = run.boards[i].port;
-            plant.append({QString("%1-%2-Bench").arg(address).arg(port), QString("Bench %1").arg(i + 1),
-                          "NO_DNS_NAME", "1.5.0", port, 21});
+            const QString address = QString::fromStdString(boards[i].first);
+            plant.append({QString("%1-%2-Bench").arg(address).arg(boards[i].second),
+                          QString("Bench %1").arg(i + 1), "NO_DNS_NAME", "1.5.0", boards[i].second, 21});
         }
         PlantStore(&settings).merge(plant);
     }
     MainDialog window;
     window.CompleteFirstUse("lo", "127.0.0.1", {"LOCAL", "Bench"}, "Bench");
 
-    // A handled reply is one that was stored and chose the next request;
-    // the links count them, so that counting adds nothing per reply.
+    // The links count handled and failed replies themselves, so that counting adds nothing per reply.
     const auto replies = [&](bool handled) {
         long sum = 0;
         for (InvButton* tile : window.tiles())
             sum += long(handled ? tile->getTheLink()->repliesHandled() : tile->getTheLink()->repliesFailed());
         return sum;
     };
-
     QElapsedTimer waiting, clock;
     waiting.start();
     long startHandled = 0, startFailed = 0;
     double startCpu = 0;
-    int status = 0;
     QTimer connectPoll;
     QObject::connect(&connectPoll, &QTimer::timeout, [&] {
         int up = 0;
         for (InvButton* tile : window.tiles())
             up += tile->getTheServerIsConnected();
         if (up < n) {
-            if (waiting.elapsed() > 60000) {
-                std::fprintf(stderr, "only %d of %d tiles connected after 60 s\n", up, n);
-                status = 1;
-                app.quit();
-            }
+            if (waiting.elapsed() > 60000)
+                std::fprintf(stderr, "only %d of %d tiles connected after 60 s\n", up, n), app.exit(1);
             return;
         }
         connectPoll.stop();
         startHandled = replies(true), startFailed = replies(false), startCpu = bench::cpuSeconds();
         clock.start();
-        QTimer::singleShot(int(run.seconds * 1000), Qt::PreciseTimer, &app, [&] {
+        QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &app, [&] {
             const double cpu = bench::cpuSeconds() - startCpu;
             bench::printResult("console", n, clock.nsecsElapsed() / 1e9, replies(true) - startHandled,
                                replies(false) - startFailed, cpu);
@@ -80,6 +72,5 @@ int main(int argc, char** argv)
         });
     });
     connectPoll.start(50);
-    app.exec();
-    return status;
+    return app.exec();
 }

@@ -1,19 +1,20 @@
-// Reference poller: the console's request cycle sent with libmodbus and
-// nothing else, one request per board every 300 ms, single thread. Each tick
-// every board's request goes out, then the replies are read.
+// Reference poller: the console's request cycle sent with libmodbus and nothing else, one
+// request per board every 300 ms, single thread: each tick every board's request goes out,
+// then the replies are read.
 #include "benchsupport.h"
 
 #include <modbus/modbus.h>
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <array>
 #include <cerrno>
-#include <ctime>
+#include <chrono>
+#include <thread>
 
 namespace {
-// The tile's query states that a plain board visits, with the tile's choice
-// of the next state (identity, version, type block, daily values, then
-// measures, status and alarm words in turn).
+// The tile's query states that a plain board visits, in the tile's order:
+// identity, version, type block, daily values, then measures, status and alarm words in turn.
 enum State
 {
     Identity,
@@ -29,95 +30,53 @@ struct Link
 {
     modbus_t* ctx = nullptr;
     State state = Identity;
-    int version = 0;
-    int divider = 0;
-    int dailyPeriod = 1;
-    int count = 0; // registers asked by the request in flight
+    int version = 0, divider = 0, dailyPeriod = 1;
+    int count = 0; // registers asked by the request in flight, -1 when the send failed
     bool legacy() const { return version <= 122; }
-};
-
-struct Read
-{
-    int start;
-    int count;
-};
-
-Read readOf(const Link& l)
-{
-    switch (l.state) {
-    case Identity:
-        return {79, 32};
-    case Version:
-        return {128, 1};
-    case TypeBlock:
-        return {800, 71};
-    case DailyValues:
-        return {500, 204};
-    case Measures:
-        return {10, l.legacy() ? 31 : (l.version >= 130 ? 42 : 40)};
-    case Status:
-        return {6, l.legacy() ? 2 : 3};
-    case AlarmWords:
-        return {1000, l.version >= 133 ? 10 : 8};
+    // The first register and the count of each state's request, and the state after it.
+    int start() const { return std::array{79, 128, 800, 500, 10, 6, 1000}[state]; }
+    int registers() const
+    {
+        const int measures = legacy() ? 31 : (version >= 130 ? 42 : 40), status = legacy() ? 2 : 3;
+        return std::array{32, 1, 71, 204, measures, status, version >= 133 ? 10 : 8}[state];
     }
-    return {0, 0};
-}
-
-State nextState(const Link& l)
-{
-    switch (l.state) {
-    case Identity:
-        return Version;
-    case Version:
-        return l.legacy() ? Measures : TypeBlock;
-    case TypeBlock:
-        return DailyValues;
-    case Status:
-        return l.version >= 126 ? AlarmWords : Measures;
-    case Measures:
-        return Status;
-    default:
-        return Measures;
+    State next() const
+    {
+        const State afterVersion = legacy() ? Measures : TypeBlock,
+                    afterStatus = version >= 126 ? AlarmWords : Measures;
+        return std::array{Version, afterVersion, DailyValues, Measures, Status, afterStatus, Measures}[state];
     }
-}
+};
 
 // Reads exactly size bytes from libmodbus' non-blocking socket.
 bool receiveBytes(int s, uint8_t* data, int size)
 {
-    while (size > 0) {
+    for (ssize_t got = 0; size > 0; data += got, size -= int(got)) {
         pollfd p{s, POLLIN, 0};
-        if (poll(&p, 1, 1000) != 1)
+        if (poll(&p, 1, 1000) != 1 || (got = recv(s, data, size_t(size), 0)) <= 0)
             return false;
-        const ssize_t got = recv(s, data, size_t(size), 0);
-        if (got <= 0)
-            return false;
-        data += got;
-        size -= int(got);
     }
     return true;
 }
 
-// The request of the board's state for this tick.
+// The request of the board's state for this tick (daily values again every 600 ticks).
 bool send(Link& l)
 {
-    if (++l.divider >= 5) {
-        l.divider = 0;
-        if (++l.dailyPeriod >= 121) {
-            l.dailyPeriod = 1;
-            if (!l.legacy())
-                l.state = DailyValues;
-        }
+    l.divider = (l.divider + 1) % 5;
+    if (l.divider == 0 && ++l.dailyPeriod >= 121) {
+        l.dailyPeriod = 1;
+        if (!l.legacy())
+            l.state = DailyValues;
     }
-    const Read r = readOf(l);
-    l.count = r.count;
+    const int start = l.start();
+    l.count = l.registers();
     const uint8_t request[] = {
-        0xFF, 3, uint8_t(r.start >> 8), uint8_t(r.start), uint8_t(r.count >> 8), uint8_t(r.count)};
+        0xFF, 3, uint8_t(start >> 8), uint8_t(start), uint8_t(l.count >> 8), uint8_t(l.count)};
     return modbus_send_raw_request(l.ctx, request, sizeof request) > 0;
 }
 
-// The reply to the request in flight; a good one moves the board on.
-// libmodbus frames replies by their byte count, which cannot tell the 204
-// daily values (one 417-byte reply); that one is read by its header length.
+// The reply to the request in flight; a good one moves the board on. libmodbus frames replies by
+// their byte count, which cannot tell the 204 daily values; that one is read by its header length.
 bool receive(Link& l)
 {
     uint8_t reply[512];
@@ -137,54 +96,41 @@ bool receive(Link& l)
         return false;
     if (l.state == Version)
         l.version = (reply[9] << 8) | reply[10];
-    l.state = nextState(l);
+    l.state = l.next();
     return true;
 }
 
-double now()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bench::Run run;
-    if (!bench::parse(argc, argv, &run))
-        return 2;
-    std::vector<Link> links(run.boards.size());
+    double seconds = 0;
+    const bench::Boards boards = bench::parse(argc, argv, &seconds);
+    std::vector<Link> links(boards.size());
     for (size_t i = 0; i < links.size(); ++i) {
-        const bench::Board& b = run.boards[i];
-        links[i].ctx = modbus_new_tcp(b.address.c_str(), b.port);
+        links[i].ctx = modbus_new_tcp(boards[i].first.c_str(), boards[i].second);
         if (!links[i].ctx || modbus_set_slave(links[i].ctx, 0xFF) < 0 || modbus_connect(links[i].ctx) < 0) {
-            std::fprintf(stderr, "%s:%d: %s\n", b.address.c_str(), b.port, modbus_strerror(errno));
+            std::fprintf(stderr, "%s:%d: %s\n", boards[i].first.c_str(), boards[i].second,
+                         modbus_strerror(errno));
             return 1;
         }
     }
     long replies = 0, failed = 0;
+    using Clock = std::chrono::steady_clock;
     const double startCpu = bench::cpuSeconds();
-    const double start = now();
-    timespec next{};
-    clock_gettime(CLOCK_MONOTONIC, &next);
-    while (now() - start < run.seconds) {
+    const Clock::time_point start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    for (Clock::time_point tick = start; Clock::now() < end; std::this_thread::sleep_until(tick)) {
         for (Link& l : links)
             l.count = send(l) ? l.count : -1;
         for (Link& l : links)
             l.count >= 0 && receive(l) ? ++replies : ++failed;
-        next.tv_nsec += 300000000;
-        if (next.tv_nsec >= 1000000000) {
-            next.tv_nsec -= 1000000000;
-            ++next.tv_sec;
-        }
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        tick += std::chrono::milliseconds(300);
     }
-    bench::printResult("reference", int(links.size()), now() - start, replies, failed,
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    bench::printResult("reference", int(links.size()), elapsed, replies, failed,
                        bench::cpuSeconds() - startCpu);
-    for (Link& l : links) {
-        modbus_close(l.ctx);
-        modbus_free(l.ctx);
-    }
+    for (Link& l : links)
+        modbus_close(l.ctx), modbus_free(l.ctx);
     return 0;
 }
