@@ -1,5 +1,6 @@
-// Probe rules: mask, count and button pictures, value texts, full scales,
-// readings, and the chosen probe's curve from the daily log.
+// Probe rules: mask, count and button pictures, value texts and full scales
+// at their bounds, signed readings, and the chosen probe's curve from the
+// daily log.
 #include "probes.h"
 #include "registerblocks.h"
 #include "storagepaths.h"
@@ -19,8 +20,7 @@ QString slotText(const QVector<double>& curve)
         out << (std::isnan(v) ? QString("nan") : QString::number(v));
     return out.join(',');
 }
-// A daily log record at the time with probe p's column holding probe[p - 1]
-// and every other column 7.
+// A daily log record at the time with probe p's column holding probe[p - 1] and every other column 7.
 QByteArray record(const char* time, const QVector<double>& probe, int values = 29)
 {
     QVector<double> v(values, 7.0);
@@ -39,70 +39,40 @@ private slots:
         QTest::addColumn<int>("mask");
         QTest::addColumn<bool>("zetaOnLegacy");
         QTest::addColumn<QString>("shown"); // probes whose rows show
-        QTest::addColumn<int>("count");
         QTest::addColumn<QString>("name");
-        QTest::newRow("none") << 0x0 << false << "" << 0 << "Zero";
-        QTest::newRow("probes 1 and 3") << 0x5 << false << "13" << 2 << "Due";
-        QTest::newRow("all") << 0xF << false << "1234" << 4 << "Quattro";
-        QTest::newRow("bits above 3 ignored") << 0xFFF2 << false << "2" << 1 << "Uno";
-        QTest::newRow("Zeta on the legacy protocol") << 0x7 << true << "123" << 0 << "Zero";
+        QTest::newRow("none") << 0x0 << false << ""
+                              << "Zero";
+        QTest::newRow("probes 1 and 3") << 0x5 << false << "13"
+                                        << "Due";
+        QTest::newRow("bits above 3 ignored") << 0xFFF2 << false << "2"
+                                              << "Uno";
+        QTest::newRow("Zeta on the legacy protocol") << 0x7 << true << "123"
+                                                     << "Zero";
     }
     void maskAndButton()
     {
         QFETCH(int, mask);
         QFETCH(bool, zetaOnLegacy);
-        QFETCH(QString, shown);
-        QFETCH(int, count);
         QFETCH(QString, name);
         QString rows;
         for (int p = 0; p <= 5; ++p)
             if (probes::isConfigured(mask, p))
                 rows += QString::number(p);
-        QCOMPARE(rows, shown);
-        QCOMPARE(probes::GetNumberOfProbesConfigured(mask, zetaOnLegacy), count);
+        QTEST(rows, "shown");
+        const int count = probes::GetNumberOfProbesConfigured(mask, zetaOnLegacy);
         QCOMPARE(probes::buttonImage(count, true), name + "1.png");
-        QCOMPARE(probes::buttonImage(count, false), name + "0.png");
         QCOMPARE(probes::buttonHoverImage(count), name + "2.png");
     }
 
-    void valueText_data()
+    // The extreme readings, and the full scale of probes out of range.
+    void bounds()
     {
-        QTest::addColumn<int>("reading");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("text");
-        const auto row = [](const char* tag, int reading, const char* unit, const char* text) {
-            QTest::newRow(tag) << reading << QString(unit) << QString(text);
-        };
-        row("negative", -25, "unit", "-2.50  unit");
-        row("highest", 32767, "W/m2", "3276.70  W/m2");
-        row("lowest", -32768, "m/s", "-3276.80  m/s");
-    }
-    void valueText()
-    {
-        QFETCH(int, reading);
-        QFETCH(QString, unit);
-        QTEST(probes::valueText(short(reading), unit), "text");
-    }
-
-    void probeMax_data()
-    {
-        QTest::addColumn<int>("probe");
-        QTest::addColumn<double>("max");
-        QTest::newRow("0") << 0 << 100.0;
-        QTest::newRow("1") << 1 << 1200.0;
-        QTest::newRow("4") << 4 << 30.0;
-        QTest::newRow("5") << 5 << 100.0;
-        QTest::newRow("-1") << -1 << 100.0;
-    }
-    void probeMax()
-    {
-        QFETCH(int, probe);
+        QCOMPARE(probes::valueText(short(32767), "W/m2"), QString("3276.70  W/m2"));
+        QCOMPARE(probes::valueText(short(-32768), "m/s"), QString("-3276.80  m/s"));
         const unsigned short maxima[probes::Count] = {1200, 90, 50, 30};
-        QTEST(probes::probeMax(maxima, probe), "max");
-    }
-
-    void readingsAreSigned()
-    {
+        QCOMPARE(probes::probeMax(maxima, 4), 30.0);
+        for (int outside : {-1, 0, 5})
+            QCOMPARE(probes::probeMax(maxima, outside), 100.0);
         unsigned short measures[registerblocks::MeasuresWords] = {};
         measures[34] = 0xFFE7; // -25
         measures[36] = 123;
@@ -119,14 +89,10 @@ private slots:
         QTest::addColumn<bool>("zeta");
         QTest::addColumn<QString>("curve");
         const QVector<double> p = {1.5, 2, 3, 4};
-        QTest::newRow("from 05:05") << record("05:05", {10}) + record("05:10", {11}) + record("05:15", {12})
-                                    << 1 << false << "10,11,12";
-        QTest::newRow("first record at 06:00 takes the 05:55 slot")
-            << record("06:00", {20}) << 1 << false << "nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,nan,20";
-        QTest::newRow("time off the 5-minute grid") << record("05:07", {5}) << 1 << false << "nan,5";
         QTest::newRow("gap inside the day")
             << record("05:05", {1}) + record("05:10", {2}) + record("05:25", {5}) << 1 << false
             << "1,2,nan,nan,5";
+        QTest::newRow("time off the 5-minute grid") << record("05:07", {5}) << 1 << false << "nan,5";
         QTest::newRow("probe 4 reads its own column") << record("05:05", p) << 4 << false << "4";
         QTest::newRow("before 05:05 and after 22:00 left out")
             << record("04:55", {9}) + record("05:00", {9}) + record("05:05", {1}) + record("22:05", {9}) << 1
@@ -155,20 +121,12 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("header one\nheader two\n" + log);
         }
-        // A missing log leaves its trace; a present one does not.
+        QTEST(slotText(probes::UpdateLocalMeasure(folder.path(), probe, zeta, day)), "curve");
+        // Yesterday's log is not today's; a missing log leaves its trace.
         QLoggingCategory::setFilterRules("velora.views.debug=true");
-        if (log == "none")
-            QTest::ignoreMessage(QtDebugMsg, "UpdateLocalMeasure: LOG IS NOT THERE");
-        const QVector<double> curve = probes::UpdateLocalMeasure(folder.path(), probe, zeta, day);
+        QTest::ignoreMessage(QtDebugMsg, "UpdateLocalMeasure: LOG IS NOT THERE");
+        QVERIFY(probes::UpdateLocalMeasure(folder.path(), probe, zeta, day.addDays(1)).isEmpty());
         QLoggingCategory::setFilterRules("velora.views.debug=false");
-        QTEST(slotText(curve), "curve");
-        // Yesterday's log is not today's.
-        if (log != "none") {
-            QLoggingCategory::setFilterRules("velora.views.debug=true");
-            QTest::ignoreMessage(QtDebugMsg, "UpdateLocalMeasure: LOG IS NOT THERE");
-            QVERIFY(probes::UpdateLocalMeasure(folder.path(), probe, zeta, day.addDays(1)).isEmpty());
-            QLoggingCategory::setFilterRules("velora.views.debug=false");
-        }
     }
 };
 
