@@ -45,20 +45,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<Series>("series");
-        QTest::newRow("B_1 kW") << 1 << false << 1 << "kW" << true << Series{0};
-        QTest::newRow("B_2 Zeta Var") << 2 << true << 1 << "Var" << true << Series{1};
-        QTest::newRow("B_4 Vac") << 4 << false << 1 << "Vac" << true << Series{1, 2, 3};
         QTest::newRow("B_8 Tinv, 1 temperature") << 8 << false << 1 << "Tinv" << true << Series{20};
-        QTest::newRow("B_8 Tinv, 3") << 8 << false << 3 << "Tinv" << true << Series{19, 20, 21};
         QTest::newRow("B_8 Tinv, 6") << 8 << false << 6 << "Tinv" << true << Series{19, 20, 21, 22, 23, 24};
         QTest::newRow("B_8 Zeta W") << 8 << true << 6 << "W" << true << Series{7, 8, 9};
-        QTest::newRow("B_10 Zeta Vac") << 10 << true << 1 << "Vac" << true << Series{13, 14, 15};
-        QTest::newRow("B_11 Zeta Iac") << 11 << true << 1 << "Iac" << true << Series{16, 17, 18};
         QTest::newRow("B_12 hidden") << 12 << false << 1 << "" << false << Series{};
-        QTest::newRow("B_12 Zeta Vdc") << 12 << true << 1 << "Vdc" << true << Series{19, 20};
         QTest::newRow("B_13 probe 1") << 13 << false << 1 << "1" << true << Series{15};
         QTest::newRow("B_14 Zeta TBoost, hidden") << 14 << true << 1 << "TBoost" << false << Series{};
-        QTest::newRow("B_16 probe 4") << 16 << false << 1 << "4" << true << Series{18};
         QTest::newRow("B_16 Zeta hidden") << 16 << true << 1 << "4" << false << Series{};
         QTest::newRow("no B_17") << 17 << false << 1 << "" << false << Series{};
     }
@@ -80,16 +72,10 @@ private slots:
         const auto row = [](const char* tag, int series, bool zeta, const char* name, const char* axis) {
             QTest::newRow(tag) << series << zeta << QString::fromUtf8(name) << QString::fromUtf8(axis);
         };
-        row("kW", 0, false, "kW ", "kW");
-        row("Vac r", 1, false, "Vr", "V");
-        row("Vac t", 3, false, "Vt", "V");
         row("Ext", 7, false, "-- ", "--");
-        row("kVar% t", 27, false, "%t", "%");
         row("temperature", 21, false, "°C ", "°C");
         row("probe with a label", 15, false, "Irradiance", "Irradiance");
         row("probe without a label", 16, false, "P2 ", "P2");
-        row("Zeta Vac r", 13, true, "Vr", "V");
-        row("Zeta Iac t", 18, true, "It", "I");
         row("Zeta W of three, no phase", 8, true, "W ", "W");
         row("Zeta 15 is no probe", 15, true, "Vt", "V");
     }
@@ -105,12 +91,10 @@ private slots:
     {
         QTest::addColumn<Series>("clicks");
         QTest::addColumn<Series>("chosen");
-        QTest::newRow("one") << Series{4} << Series{4};
         QTest::newRow("two, listed in button order") << Series{8, 1} << Series{1, 8};
         QTest::newRow("a third is ignored") << Series{1, 4, 8} << Series{1, 4};
         QTest::newRow("a chosen one deselects at two") << Series{1, 4, 1} << Series{4};
         QTest::newRow("then a third may come") << Series{1, 4, 1, 8} << Series{4, 8};
-        QTest::newRow("toggle off") << Series{2, 2} << Series{};
         QTest::newRow("out of range ignored") << Series{0, 17, -3, 16} << Series{16};
     }
     void selection()
@@ -141,13 +125,11 @@ private slots:
         const Rows hot = {row({{19, 150}, {20, 60}, {24, -40}})};
         for (int t : {1, 3, 6})
             QTest::addRow("Tinv, %d temperatures", t) << false << 8 << t << hot << -20.0 << 100.0;
-        QTest::newRow("Zeta Hz") << true << 7 << 1 << Rows{row({{6, 50}})} << 45.0 << 55.0;
         // The three W series from 7: lowest minimum to highest maximum.
         QTest::newRow("Zeta W group")
             << true << 8 << 1 << Rows{row({{7, 100}, {8, -20}, {9, 300}}), row({{7, 50}})} << -20.0 << 300.0;
         QTest::newRow("Zeta Vdc spans 19 to 21")
             << true << 12 << 1 << Rows{row({{19, 400}, {20, 380}, {21, 500}})} << 380.0 << 500.0;
-        QTest::newRow("Zeta kVA: 0 to 1.1 x") << true << 3 << 1 << Rows{row({{2, 10}})} << 0.0 << 11.0;
         QTest::newRow("night: all zero") << false << 1 << 1 << Rows{row({})} << 0.0 << 1.0;
         QTest::newRow("no samples") << false << 4 << 1 << Rows{} << 0.0 << 1.0;
         QTest::newRow("negative only")

