@@ -1,6 +1,6 @@
 // The measures window fed the way its owner feeds it, with blocks built from
-// the bytes of a board's replies: the identity once per window, a silent
-// house meter, the image and closing. The formulas: tst_measurestexts.
+// the bytes of a board's replies: an unknown phase word, a silent house
+// meter, the image and closing. The formulas: tst_measurestexts.
 #include "measures.h"
 #include "registerreply.h"
 #include "testsupport.h"
@@ -9,6 +9,7 @@
 #include <QMutexLocker>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -37,59 +38,20 @@ struct Board
     }
 };
 
-// The owner's side of the feeding, as an equipment tile runs it after each reply.
-class Owner : public QWidget
+// One round of the owner's feeding, the identity first (as an equipment tile runs it after each reply).
+void feed(Measures* w, const Board& b, bool identity = false)
 {
-    Q_OBJECT
-public:
-    QPointer<Measures> window;
-    bool identitySent = false;
-    int closings = 0;
-
-    Measures* open(const QString& name, double nominal)
-    {
-        if (!window) {
-            window = new Measures(this);
-            connect(this, &Owner::IdentUpdated, window, &Measures::IdentUpdates);
-            connect(this, &Owner::MeasuresUpdated, window, &Measures::MeasuresUpdates);
-            connect(window, &Measures::ChildClosing, this, [this] {
-                ++closings;
-                window = nullptr;
-                identitySent = false;
-            });
-        }
-        window->setTheShowExtended(true);
-        window->setTheTitle(name);
-        window->setTheInvIsZETA(false);
-        window->setTheNominalPower(nominal);
-        window->show();
-        return window;
+    w->setTheStatusWords(b.rec.status);
+    if (identity) {
+        w->setTheIdentity(b.rec.identity);
+        w->IdentUpdates();
     }
-    void feed(const Board& b)
-    {
-        if (!window)
-            return;
-        window->setTheStatusWords(b.rec.status);
-        if (!identitySent) {
-            window->setTheIdentity(b.rec.identity);
-            identitySent = true;
-            emit IdentUpdated();
-        }
-        emit MeasuresUpdated();
-        if (!window->getTheFedFlag()) {
-            window = nullptr;
-            return;
-        }
-        QMutexLocker lock(&registerblocks::measuresMutex());
-        window->setTheMeasures(b.rec.measures);
-        window->setTheHouseLoad(b.rec.houseLoad);
-    }
-
-signals:
-    void IdentUpdated();
-    void MeasuresUpdated();
-};
-
+    w->MeasuresUpdates();
+    QVERIFY(w->getTheFedFlag());
+    QMutexLocker lock(&registerblocks::measuresMutex());
+    w->setTheMeasures(b.rec.measures);
+    w->setTheHouseLoad(b.rec.houseLoad);
+}
 Board threePhase(quint16 status2 = Meter)
 {
     return Board('3', "020000", {{10, 2305}, {11, 2298}, {12, 2312}, {14, 410}, {15, 409}, {16, 411}},
@@ -105,44 +67,36 @@ class TestMeasures : public QObject
 {
     Q_OBJECT
 private slots:
-    // The identity is handed once per window: a later identity with an
-    // unknown phase word keeps the count; a new window gets it again.
-    void identityOncePerWindow()
+    // A later identity with an unknown phase word keeps the count.
+    void unknownPhaseWordKeepsTheCount()
     {
-        Owner owner;
-        Measures* w = owner.open("Roof West", 20000.0);
-        QCOMPARE(w->getTheNumPhases(), 0);
-        owner.feed(threePhase());
-        QCOMPARE(w->getTheNumPhases(), 3);
-        const Board odd('7', "020000", {}, 0, {0xFFFF, 0, 0});
-        w->setTheIdentity(odd.rec.identity);
-        w->IdentUpdates();
-        QCOMPARE(w->getTheNumPhases(), 3);
-
-        w->close();
-        QVERIFY(!owner.identitySent && owner.window.isNull());
-        Measures* again = owner.open("Garage", 3000.0);
-        QCOMPARE(again->getTheNumPhases(), 0);
-        owner.feed(singlePhase());
-        QCOMPARE(again->getTheNumPhases(), 1);
+        Measures w;
+        QCOMPARE(w.getTheNumPhases(), 0);
+        feed(&w, singlePhase(), true);
+        QCOMPARE(w.getTheNumPhases(), 1);
+        feed(&w, Board('7', "020000", {}, 0, {0xFFFF, 0, 0}), true);
+        QCOMPARE(w.getTheNumPhases(), 1);
     }
 
     // A silent meter shows "Timeout" centred in the first row; the other rows
     // keep what they had; rows come back right-aligned once it answers.
     void silentHouseMeter()
     {
-        Owner owner;
-        Measures* w = owner.open("Roof West", 20000.0);
-        owner.feed(threePhase());
+        Measures window;
+        Measures* w = &window;
+        w->setTheShowExtended(true);
+        w->setTheNominalPower(20000.0);
+        w->show();
+        feed(w, threePhase(), true);
         QTRY_COMPARE(labelText(w, "theL_1"), QString("L1 =      1.2KW"));
-        owner.feed(threePhase(Meter | registerblocks::StatusMeterSilent));
+        feed(w, threePhase(Meter | registerblocks::StatusMeterSilent));
         QTRY_COMPARE(labelText(w, "theL_1"), QString("Timeout"));
         QLabel* first = w->findChild<QLabel*>("theL_1");
         QCOMPARE(first->alignment(), Qt::AlignCenter);
         QVERIFY(first->isVisible());
         QCOMPARE(labelText(w, "theL_2"), QString("L2 =      0.8KW"));
         testsupport::saveGrab(w, "measures_meter_timeout");
-        owner.feed(threePhase());
+        feed(w, threePhase());
         QTRY_COMPARE(labelText(w, "theL_1"), QString("L1 =      1.2KW"));
         QCOMPARE(first->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -169,17 +123,17 @@ private slots:
     void closing()
     {
         QFETCH(QString, how);
-        Owner owner;
-        QPointer<Measures> w = owner.open("Roof West", 20000.0);
+        QPointer<Measures> w = new Measures;
+        QSignalSpy closings(w.data(), &Measures::ChildClosing);
+        w->show();
         if (how == "button")
             QTest::mouseClick(w->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
         else if (how == "escape")
             QTest::keyClick(w.data(), Qt::Key_Escape);
         else
             w->close();
-        QCOMPARE(owner.closings, 1);
+        QCOMPARE(closings.count(), 1);
         QTRY_VERIFY(w.isNull());
-        owner.feed(threePhase()); // nothing left to feed
     }
 };
 
