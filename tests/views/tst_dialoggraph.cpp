@@ -127,36 +127,51 @@ private slots:
     // daysBack -1: an empty last sync.
     void catchUp_data()
     {
+        QTest::addColumn<QString>("id");
         QTest::addColumn<int>("daysBack"); // of the last sync; the board keeps 3 past days
         QTest::addColumn<bool>("ftpPossible");
         QTest::addColumn<bool>("lostBeforeCheck");
         QTest::addColumn<QString>("status");
-        QTest::newRow("empty last sync") << -1 << true << false << "";
-        QTest::newRow("behind, but no FTP possible") << 2 << false << false << "";
-        QTest::newRow("behind, board lost before the check") << 2 << true << true << "(Disconnected)";
-        QTest::newRow("three missing days") << 3 << true << false << "In Sync.";
-        QTest::newRow("two days the board no longer has") << 5 << true << false << "In Sync.";
+        QTest::newRow("empty last sync") << "inv" << -1 << true << false << "";
+        QTest::newRow("behind, but no FTP possible") << "inv" << 2 << false << false << "";
+        QTest::newRow("behind, board lost before the check")
+            << "inv" << 2 << true << true << "(Disconnected)";
+        QTest::newRow("three missing days") << "inv" << 3 << true << false << "In Sync.";
+        QTest::newRow("two days the board no longer has") << "inv" << 5 << true << false << "In Sync.";
+        QTest::newRow("silent server") << "mute" << 2 << true << false << "Ftp TIMEOUT";
     }
     void catchUp()
     {
+        QFETCH(QString, id);
         QFETCH(int, daysBack);
         QFETCH(bool, ftpPossible);
         QFETCH(bool, lostBeforeCheck);
         QFETCH(QString, status);
         const int from = sim.lineCount();
         auto w =
-            open("inv", daysBack < 0 ? "" : graphfetch::lastSyncText(today.addDays(-daysBack)), ftpPossible);
+            open(id, daysBack < 0 ? "" : graphfetch::lastSyncText(today.addDays(-daysBack)), ftpPossible);
         if (lostBeforeCheck)
             w->setTheFtpIsPossible(false);
         const bool fetching = status == "In Sync.";
         if (fetching) // a short copy of yesterday is replaced by the full day
             QVERIFY(writeDay(dayPath(w.get(), today.addDays(-1)), 40));
+        if (id == "mute")
+            w->setTheLoginTimerInterval(20);
         QSignalSpy synced(w.get(), &DialogGraph::lastSyncChanged);
         QTRY_COMPARE_WITH_TIMEOUT(::status(w.get()), status, 30000);
         QTRY_COMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
         QVERIFY(!w->getTheFtpIsRunning());
         QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
         QCOMPARE(synced.count(), fetching ? 1 : 0);
+        if (id == "mute") {
+            QVERIFY(sim.hasLine(QRegularExpression("^FTP mute SILENT"), from));
+            QVERIFY(w->getTheFtpFailed());
+            QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files), QStringList());
+            // Until the next opening check, chosen days are plotted from what is on disk.
+            QCOMPARE(w->FtpGetForDate(today.addDays(-1)), 0);
+            QVERIFY(!w->getTheFtpIsRunning());
+            return;
+        }
         if (!fetching) {
             QVERIFY(sim.barrier());
             QVERIFY(!sim.hasLine(QRegularExpression("^FTP inv LOGIN"), from));
@@ -231,23 +246,6 @@ private slots:
         QVERIFY(sim.barrier());
         QCOMPARE(sent(id, yesterday, from), 0);
         QVERIFY(!sim.hasLine(QRegularExpression("RETR applog/" + StoragePaths::dailyLogName(today)), from));
-    }
-
-    void silentServerTimesOut()
-    {
-        auto w = open("mute", graphfetch::lastSyncText(today.addDays(-2)));
-        w->setTheLoginTimerInterval(20);
-        QSignalSpy synced(w.get(), &DialogGraph::lastSyncChanged);
-        QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), QString("Ftp TIMEOUT"), 20000);
-        QVERIFY(sim.hasLine(QRegularExpression("^FTP mute SILENT")));
-        QCOMPARE(w->getTheState(), int(DialogGraph::StateDatePage));
-        QVERIFY(w->getTheFtpFailed() && !w->getTheFtpIsRunning());
-        QVERIFY(button(w.get(), "pushButtonApply")->isEnabled());
-        QCOMPARE(synced.count(), 0);
-        QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files), QStringList());
-        // Until the next opening check, chosen days are plotted from what is on disk.
-        QCOMPARE(w->FtpGetForDate(today.addDays(-1)), 0);
-        QVERIFY(!w->getTheFtpIsRunning());
     }
 
     void failedFetchKeepsOldCopy_data()

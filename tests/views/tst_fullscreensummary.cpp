@@ -1,4 +1,4 @@
-// The full-screen summary's texts, time axis, axis ranges and layout rules.
+// The full-screen summary's texts, time axis and axis ranges at their limits.
 #include "fullscreensummary.h"
 
 #include <QDateTime>
@@ -69,29 +69,6 @@ private slots:
         QCOMPARE(powerAxisTop(nominal, curve), top);
         // The probe axis: the same fallback for a full scale of 0.
         QCOMPARE(extraAxisTop(0, curve), nominal > 0 ? 1.1 * 50 : top);
-    }
-
-    void layoutFitsTheScreen_data()
-    {
-        QTest::addColumn<QSize>("screen");
-        for (const QSize& s : {QSize(1024, 600), QSize(1280, 1024), QSize(1366, 768), QSize(2560, 1080)})
-            QTest::addRow("%dx%d", s.width(), s.height()) << s;
-    }
-    void layoutFitsTheScreen()
-    {
-        QFETCH(QSize, screen);
-        const Layout l = layoutFor(screen);
-        const QRect all(QPoint(0, 0), screen);
-        const QVector<QRect> parts = {l.exitButton, l.logo,      l.power,     l.share,    l.energy,
-                                      l.total,      l.earth,     l.icons[0],  l.icons[1], l.icons[2],
-                                      l.values[0],  l.values[1], l.values[2], l.plot};
-        for (int i = 0; i < parts.size(); ++i) {
-            QVERIFY2(!parts[i].isEmpty() && all.contains(parts[i]), qPrintable(QString("part %1").arg(i)));
-            for (int j = i + 1; j < parts.size(); ++j)
-                QVERIFY2(!parts[i].intersects(parts[j]),
-                         qPrintable(QString("parts %1 and %2").arg(i).arg(j)));
-        }
-        QVERIFY(l.power.height() >= l.powerFontPx && l.total.height() >= l.valueFontPx);
     }
 };
 
