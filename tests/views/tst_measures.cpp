@@ -1,6 +1,6 @@
 // The measures window fed the way its owner feeds it, with blocks built from
 // the bytes of a board's replies: an unknown phase word, a silent house
-// meter, the image and closing. The formulas: tst_measurestexts.
+// meter, the image and closing. The formulas: tst_viewrules.
 #include "measures.h"
 #include "registerreply.h"
 #include "testsupport.h"
