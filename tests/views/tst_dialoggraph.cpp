@@ -136,7 +136,6 @@ private slots:
         QTest::newRow("behind, but no FTP possible") << "inv" << 2 << false << false << "";
         QTest::newRow("behind, board lost before the check")
             << "inv" << 2 << true << true << "(Disconnected)";
-        QTest::newRow("three missing days") << "inv" << 3 << true << false << "In Sync.";
         QTest::newRow("two days the board no longer has") << "inv" << 5 << true << false << "In Sync.";
         QTest::newRow("silent server") << "mute" << 2 << true << false << "Ftp TIMEOUT";
     }
