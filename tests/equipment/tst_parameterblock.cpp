@@ -115,9 +115,9 @@ private slots:
         row("port blanks", portFromText(" 1502 "), 1502);
         row("port highest", portFromText("65535"), 65535);
         row("port lowest", portFromText("1"), 1);
-        for (const QString& bad :
+        for (const char* bad :
              {"0", "65536", "-21", "+21", "ftp", "21.5", "\u0665\u0660\u0662", "99999999999999999999", ""})
-            row(qPrintable("port refused: " + bad), portFromText(bad), 0);
+            row(qPrintable(QString("port refused: ") + bad), portFromText(bad), 0);
     }
     void rules()
     {
