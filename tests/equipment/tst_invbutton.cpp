@@ -1,7 +1,8 @@
 // The tile against plantsim on loopback: what it draws from the replies, how
-// it shows a board that falls silent or goes away, exclusion, and its
-// settings file. The cycle is driven tick by tick (poll timer stopped).
+// it shows a board that falls silent or goes away, exclusion, the snapshot,
+// the buttons while a sync runs, and the Update button.
 #include "appinfo.h"
+#include "dialogcommparams.h"
 #include "invbutton.h"
 #include "plantsimprocess.h"
 #include "storagepaths.h"
@@ -20,13 +21,17 @@ QString labelText(InvButton& t, const char* name, int index = 0)
 {
     return t.findChildren<QLabel*>(name).value(index)->text();
 }
-bool sameImage(const QLabel* label, const QString& image)
+QPushButton* button(InvButton& t, const char* name)
 {
-    return label->pixmap(Qt::ReturnByValue).toImage() == QPixmap(image).toImage();
+    return t.findChild<QPushButton*>(name);
 }
 bool ticks(InvButton& t, int n = 1)
 {
     return repliedTicks(*t.getTheLink(), &EquipmentLink::replyReceived, n);
+}
+bool idle(InvButton& t)
+{
+    return QTest::qWaitFor([&] { return t.getTheLogSync()->jobKind() == LogSync::NoJob; }, 15000);
 }
 } // namespace
 
@@ -38,20 +43,24 @@ class TestInvButton : public QObject
     QTemporaryDir dir;
 
     // A tile for one board, its settings written first (kind, not excluded),
-    // connected; with fresh false the settings file is left as it is.
-    std::unique_ptr<InvButton> connectTile(const QString& id, const QString& version, bool fresh = true)
+    // connected; with fresh false the settings file is left as it is and the
+    // connection not awaited. Without ftp, the cycle is driven tick by tick
+    // and no FTP job reaches the board.
+    std::unique_ptr<InvButton> connectTile(const QString& id, const QString& version, bool ftp = false,
+                                           bool fresh = true)
     {
-        const quint16 port = sim->board(id).modbus;
+        const SimBoard b = sim->board(id);
         if (fresh) {
             QSettings s(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation,
-                        QString("127.0.0.1-%1-Sim").arg(port));
+                        QString("127.0.0.1-%1-Sim").arg(b.modbus));
             s.setValue("/inv/IsZETA", id == "zeta");
             s.setValue("/inv/IsExcluded", false);
         }
         auto tile = std::make_unique<InvButton>();
-        tile->setThePollInterval(0);
+        if (!ftp)
+            tile->setThePollInterval(0);
         tile->setTheHostAddress(QHostAddress::LocalHost);
-        tile->SetInvInfo("127.0.0.1", id, "NO_DNS_NAME", version, port, 0, "Sim");
+        tile->SetInvInfo("127.0.0.1", id, "NO_DNS_NAME", version, b.modbus, ftp ? b.ftp : 0, "Sim");
         tile->setTheStoragePath(sandbox->path() + "/", __LINE__);
         tile->Palesati();
         if (fresh && !QTest::qWaitFor([&] { return tile->getTheServerIsConnected(); }, 10000))
@@ -60,26 +69,28 @@ class TestInvButton : public QObject
         sim->clearRequests(id);
         return tile;
     }
-    bool setRegister(const QString& board, int reg, int value)
+    bool setRegisters(const QString& board, int first, const QList<int>& values)
     {
-        return sim->command(QString("set %1 reg %2 %3").arg(board).arg(reg).arg(value));
+        for (int i = 0; i < values.size(); ++i)
+            if (!sim->command(QString("set %1 reg %2 %3").arg(board).arg(first + i).arg(values[i])))
+                return false;
+        return true;
     }
 
 private slots:
     void initTestCase()
     {
         sandbox = std::make_unique<testsupport::SandboxSettings>();
-        QJsonArray boards;
         const auto board = [](const char* id, const char* kind, int firmware) {
-            return QJsonObject{
-                {"id", id}, {"kind", kind}, {"firmware", firmware}, {"name", id}, {"nominalPower", 3000}};
+            return QJsonObject{{"id", id},   {"kind", kind},         {"firmware", firmware},
+                               {"name", id}, {"nominalPower", 3000}, {"historyDays", 1}};
         };
-        boards << board("inv", "inverter", 150) << board("zeta", "zeta", 150)
-               << board("sb", "stringbox", 130);
+        const QJsonArray boards{board("inv", "inverter", 150), board("zeta", "zeta", 150),
+                                board("sb", "stringbox", 130), board("leg", "inverter", 122)};
         // Values stay as set: the simulated plant moves once an hour only.
         sim = std::make_unique<PlantSimProcess>();
-        QVERIFY(sim->start({"--scenario", writeScenario(dir, boards), "--loopback", "--no-ftp", "--no-udp",
-                            "--update-ms", "3600000"}));
+        QVERIFY(sim->start(
+            {"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp", "--update-ms", "3600000"}));
     }
     void cleanupTestCase() { sim.reset(); }
 
@@ -114,17 +125,15 @@ private slots:
     {
         QFETCH(QString, board);
         QFETCH(QList<int>, phasePower);
+        QFETCH(int, kvpac);
+        QFETCH(int, state);
         QFETCH(int, daily);
         QFETCH(QString, stamp);
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(setRegister(board, 24 + i, phasePower[i]));
-        QFETCH(int, kvpac);
-        QVERIFY(setRegister(board, 870, kvpac));
-        QFETCH(int, state);
-        QVERIFY(setRegister(board, 34, state));
-        QVERIFY(setRegister(board, 10, 253)); // 25.3 degrees
-        QVERIFY(setRegister(board, 48, daily >> 16));
-        QVERIFY(setRegister(board, 49, daily & 0xFFFF));
+        QVERIFY(setRegisters(board, 24, phasePower));
+        QVERIFY(setRegisters(board, 870, {kvpac}));
+        QVERIFY(setRegisters(board, 34, {state}));
+        QVERIFY(setRegisters(board, 10, {253})); // 25.3 degrees
+        QVERIFY(setRegisters(board, 48, {daily >> 16, daily & 0xFFFF}));
         auto tile = connectTile(board, "1.4.0");
         QVERIFY(tile);
         QCOMPARE(labelText(*tile, "theInstantPower", 0), QString("P = ----"));
@@ -134,7 +143,8 @@ private slots:
         QTEST(tile->findChild<QProgressBar*>("thePowerBar")->value(), "bar");
         QTEST(labelText(*tile, "theValueOfBar"), "barLabel");
         QCOMPARE(labelText(*tile, "InvTemp"), QString("T = 25.3 °C"));
-        QVERIFY(sameImage(tile->findChild<QLabel*>("Stamp"), stamp));
+        QCOMPARE(tile->findChild<QLabel*>("Stamp")->pixmap(Qt::ReturnByValue).toImage(),
+                 QPixmap(stamp).toImage());
         QTEST(tile->theInvIsInAlarm(), "alarm");
         QCOMPARE(tile->InstantPowerForPlant(), (phasePower[0] + phasePower[1] + phasePower[2]) * 10.0);
         // The title shows the board's version once read, in place of the announced one.
@@ -148,9 +158,7 @@ private slots:
     // A tile out of sight leaves its labels alone and draws when shown.
     void drawsWhenInSight()
     {
-        QVERIFY(setRegister("inv", 24, 100));
-        QVERIFY(setRegister("inv", 25, 0));
-        QVERIFY(setRegister("inv", 26, 0));
+        QVERIFY(setRegisters("inv", 24, {100, 0, 0}));
         auto tile = connectTile("inv", "1.5.0");
         QVERIFY(tile);
         tile->hide();
@@ -161,11 +169,11 @@ private slots:
     }
 
     // Each string box word is read with its first byte low: 0x9600 on the
-    // wire is 15.0 A, a bar at 75 of 20 A.
+    // wire is 15.0 A, a bar at 75 of 20 A; 300 is over the full scale.
     void drawsAStringBox()
     {
-        QVERIFY(setRegister("sb", 20, 0x9600));
-        QVERIFY(setRegister("sb", 27, 0x2C01)); // 300, over the full scale
+        QVERIFY(setRegisters("sb", 20, {0x9600}));
+        QVERIFY(setRegisters("sb", 27, {0x2C01}));
         auto tile = connectTile("sb", "SB_1.3.0");
         QVERIFY(tile);
         QVERIFY(ticks(*tile, 2)); // read, then drawn
@@ -176,57 +184,62 @@ private slots:
         QCOMPARE(labelText(*tile, "theSBLabel", 7), QString("30.0A"));
         QCOMPARE(bars[7]->value(), 100);
         QVERIFY(tile->title().endsWith("[1.3.0]"));
-        QCOMPARE(labelText(*tile, "theValueOfBar"), QString("String Box"));
         testsupport::saveGrab(tile.get(), "tile-string-box");
     }
 
     // A silent board keeps its connection and shows TIMEOUT with its values
     // dashed; a board that goes away disables the buttons and offers the
-    // delete button until it is back.
+    // delete button until it is back; one refused from the start never had a
+    // measure. None shows a power bar, a percentage or a state stamp.
     void lostBoard_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("faultTicks");
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("energy");
+        QTest::addColumn<QString>("energy"); // "" when not checked
         QTest::addColumn<bool>("deletable");
         QTest::addColumn<bool>("buttons");
         QTest::newRow("silent") << "silent" << 10 << QString("TIMEOUT") << "E = ----" << false << true;
         QTest::newRow("refused") << "refuse" << 0 << QString("Starting...") << "123.4 kWh" << true << false;
         QTest::newRow("excluded") << "exclude" << 1 << QString("EXCLUDED") << "E = ----" << false << false;
+        QTest::newRow("refused from the start")
+            << "refuse" << -1 << QString("Starting...") << "" << true << false;
     }
     void lostBoard()
     {
         QFETCH(QString, fault);
         QFETCH(int, faultTicks);
+        QFETCH(QString, energy);
         QFETCH(QString, status);
-        QVERIFY(setRegister("inv", 48, 0));
-        QVERIFY(setRegister("inv", 49, 1234));
-        auto tile = connectTile("inv", "1.5.0");
+        QVERIFY(setRegisters("inv", 48, {0, 1234}));
+        const bool fromStart = faultTicks < 0;
+        if (fromStart)
+            QVERIFY(sim->command("fault inv refuse on"));
+        auto tile = connectTile("inv", "1.5.0", false, !fromStart);
         QVERIFY(tile);
-        QVERIFY(ticks(*tile, 6));
-        QVERIFY(labelText(*tile, "theInstantPower", 0) != "P = ----");
-        auto* alarms = tile->findChild<QPushButton*>("theButtonAlarms");
-        auto* cancel = tile->findChild<QPushButton*>("ButtonCancel");
-        QVERIFY(alarms->isEnabled());
         auto* bar = tile->findChild<QProgressBar*>("thePowerBar");
         auto* barLabel = tile->findChild<QLabel*>("theValueOfBar");
         auto* stamp = tile->findChild<QLabel*>("Stamp");
-        QVERIFY(bar->value() > 0 && barLabel->isVisibleTo(tile.get()) && stamp->isVisibleTo(tile.get()));
-        if (fault == "exclude")
-            tile->ExcludeButton();
-        else
-            QVERIFY(sim->command("fault inv " + fault + " on"));
-        for (int i = 0; i < faultTicks; ++i)
-            tile->SendQuery();
+        if (!fromStart) {
+            QVERIFY(ticks(*tile, 6));
+            QVERIFY(labelText(*tile, "theInstantPower", 0) != "P = ----");
+            QVERIFY(button(*tile, "theButtonAlarms")->isEnabled());
+            QVERIFY(bar->value() > 0 && barLabel->isVisibleTo(tile.get()) && stamp->isVisibleTo(tile.get()));
+            if (fault == "exclude")
+                tile->ExcludeButton();
+            else
+                QVERIFY(sim->command("fault inv " + fault + " on"));
+            for (int i = 0; i < faultTicks; ++i)
+                tile->SendQuery();
+        }
         QTRY_COMPARE_WITH_TIMEOUT(labelText(*tile, "Disconnected_Label"), status, 10000);
         QCOMPARE(labelText(*tile, "theInstantPower", 0), QString("P = ----"));
-        QTEST(labelText(*tile, "theInstantPower", 1), "energy");
+        if (!energy.isEmpty())
+            QCOMPARE(labelText(*tile, "theInstantPower", 1), energy);
         QCOMPARE(labelText(*tile, "InvTemp"), QString("----"));
-        QTEST(alarms->isEnabled(), "buttons");
-        QTEST(cancel->isEnabled(), "deletable");
-        QTEST(!cancel->isHidden(), "deletable");
-        // No live data: no power bar, no percentage, no state stamp.
+        QTEST(button(*tile, "theButtonAlarms")->isEnabled(), "buttons");
+        QTEST(button(*tile, "ButtonCancel")->isEnabled(), "deletable");
+        QTEST(!button(*tile, "ButtonCancel")->isHidden(), "deletable");
         QCOMPARE(bar->value(), 0);
         QVERIFY(!barLabel->isVisibleTo(tile.get()));
         QVERIFY(!stamp->isVisibleTo(tile.get()));
@@ -234,20 +247,6 @@ private slots:
             tile->ExcludeButton();
         else
             QVERIFY(sim->command("fault inv " + fault + " off"));
-    }
-
-    // A board that refuses from the start: the tile never had a measure, so
-    // it shows no stamp, no bar and no percentage.
-    void refusedFromTheStartShowsNoValues()
-    {
-        QVERIFY(sim->command("fault inv refuse on"));
-        auto tile = connectTile("inv", "1.5.0", false);
-        QTRY_COMPARE_WITH_TIMEOUT(labelText(*tile, "Disconnected_Label"), QString("Starting..."), 10000);
-        tile->show();
-        QVERIFY(!tile->findChild<QLabel*>("Stamp")->isVisible());
-        QVERIFY(!tile->findChild<QLabel*>("theValueOfBar")->isVisible());
-        QCOMPARE(tile->findChild<QProgressBar*>("thePowerBar")->value(), 0);
-        QVERIFY(sim->command("fault inv refuse off"));
     }
 
     // A title too long for the room left of the title-row buttons is drawn
@@ -279,22 +278,18 @@ private slots:
         QFont titleFont("DejaVu Sans", tile.getTheTitlePointSize());
         titleFont.setWeight(QFont::Bold);
         const int half = QFontMetrics(titleFont).horizontalAdvance(tile.title()) / 2;
-        const char* first = deletable ? "ButtonCancel" : "ButtonExclude";
-        QVERIFY(tile.width() / 2 + half < tile.findChild<QPushButton*>(first)->x());
-        testsupport::saveGrab(&tile, "tile-title-" + QString(QTest::currentDataTag()));
+        QVERIFY(tile.width() / 2 + half < button(tile, deletable ? "ButtonCancel" : "ButtonExclude")->x());
     }
 
+    // An excluded tile stays excluded after a restart and sends nothing.
     void exclusionSurvivesARestartAndSendsNothing()
     {
         auto first = connectTile("inv", "1.5.0");
         QVERIFY(first);
         first->ExcludeButton();
         first.reset();
-        auto tile = connectTile("inv", "1.5.0", false);
+        auto tile = connectTile("inv", "1.5.0", false, false);
         QVERIFY(tile->getTheInvIsExcluded());
-        auto* exclude = tile->findChild<QPushButton*>("ButtonExclude");
-        QCOMPARE(exclude->text(), QString("R"));
-        QCOMPARE(exclude->toolTip(), QString("Include"));
         for (int i = 0; i < 5; ++i)
             tile->SendQuery();
         QCOMPARE(labelText(*tile, "Disconnected_Label"), QString("EXCLUDED"));
@@ -302,8 +297,6 @@ private slots:
         QVERIFY(sim->barrier());
         QVERIFY(sim->requests("inv").isEmpty());
         tile->ExcludeButton();
-        QCOMPARE(exclude->text(), QString("E"));
-        QCOMPARE(exclude->toolTip(), QString("Exclude"));
         QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 10000);
         QVERIFY(ticks(*tile));
         QCOMPARE(tile->getTheQueryStatus(), querytable::Version);
@@ -317,29 +310,123 @@ private slots:
         tile->DeleteButton();
         QVERIFY(tile->getTheInvIsBeingDeleted());
         QVERIFY(!tile->findChild<QLabel*>("Disconnected_Label")->isVisible());
-        QCOMPARE(labelText(*tile, "theWaitLabel"), QString("Wait..."));
-        QVERIFY(!tile->findChild<QPushButton*>("ButtonExclude")->isEnabled());
+        QVERIFY(!button(*tile, "ButtonExclude")->isEnabled());
         QVERIFY(ticks(*tile, 6));
         QCOMPARE(labelText(*tile, "theInstantPower", 0), QString("P = ----"));
-        QCOMPARE(labelText(*tile, "Disconnected_Label"), QString("Ready."));
     }
 
-    // The monthly energies come from the totals log already in the folder.
-    void monthlyEnergyFromTheTotalsLog()
+    // The chain of the connection brings the board's snapshot into the
+    // snapshot area; a manual sync disables the buttons until its chain ends;
+    // "Stop download" and a board that goes away give them back at once.
+    void snapshotAndSyncButtons()
     {
-        const int year = QDate::currentDate().year();
-        const QString root = sandbox->path() + "/";
-        const QString folder = StoragePaths::storageFolderFor(root, "127.0.0.1", 1502, "Home");
-        QVERIFY(QDir().mkpath(folder));
-        QFile totals(folder + "/" + StoragePaths::totalsLogName(year));
-        QVERIFY(totals.open(QIODevice::WriteOnly));
-        totals.write(QString("%1-03-01;10.5\n%1-03-02;4.5\n%1-04-01;7\n").arg(year).toUtf8());
-        totals.close();
-        InvButton tile;
-        tile.SetInvInfo("127.0.0.1", "Roof", "NO_DNS_NAME", "1.5.0", 1502, 0, "Home");
-        tile.setTheStoragePath(root);
-        QCOMPARE(tile.getMonthlyEnergy(year, 3), 15.0);
-        QCOMPARE(tile.getMonthlyEnergy(year, 4), 7.0);
+        auto tile = connectTile("inv", "1.5.0", true);
+        QVERIFY(tile);
+        auto* snapshot = tile->findChild<QLabel*>("theSnapshot");
+        QTRY_VERIFY_WITH_TIMEOUT(!snapshot->pixmap(Qt::ReturnByValue).isNull(), 15000);
+        const QString path = tile->getTheStorageFolder() + "/snapshot.png";
+        QCOMPARE(snapshot->pixmap(Qt::ReturnByValue).toImage(), QPixmap(path).toImage());
+        QVERIFY(snapshot->isVisible());
+        QVERIFY(idle(*tile));
+        QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
+
+        tile->InvClicked();
+        DialogCommParams* w = tile->getTheCommWindow();
+        QVERIFY(w);
+        auto* sync = w->findChild<QPushButton*>("SyncFtpButton");
+        auto* stop = w->findChild<QPushButton*>("FtpCloseButton");
+        QSignalSpy ended(tile.get(), &InvButton::FtpSyncEnded);
+        sync->click();
+        tile->PollEvents();
+        QCOMPARE(labelText(*tile, "Disconnected_Label"), QString("Contacting..."));
+        QVERIFY(w->getTheSyncFtpBusy() && !stop->isHidden() && !sync->isEnabled());
+        for (const char* name : {"theGraphsButton", "theButtonAlarms", "ButtonMeasures"})
+            QVERIFY2(!button(*tile, name)->isEnabled(), name);
+        QTRY_VERIFY_WITH_TIMEOUT(ended.size() >= 1, 15000);
+        QVERIFY(idle(*tile));
+        QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
+        QVERIFY(!w->getTheSyncFtpBusy() && stop->isHidden() && sync->isEnabled());
+        QVERIFY(QFileInfo::exists(tile->getTheStorageFolder() + "/" +
+                                  StoragePaths::dailyLogName(QDate::currentDate().addDays(-1))));
+        testsupport::saveGrab(tile.get(), "invbutton_snapshot");
+
+        w->findChild<QPushButton*>("HisRamButton")->click();
+        tile->PollEvents();
+        QCOMPARE(tile->getTheLogSync()->jobKind(), int(LogSync::HistorySync));
+        stop->click();
+        tile->PollEvents();
+        QCOMPARE(labelText(*tile, "Disconnected_Label"), QString("Ready."));
+        QVERIFY(w->getTheStopped() && !w->getTheHisRamBusy() && stop->isHidden() && sync->isEnabled());
+        QVERIFY(button(*tile, "theGraphsButton")->isEnabled());
+        QCOMPARE(tile->getTheLogSync()->jobKind(), int(LogSync::NoJob));
+
+        QVERIFY(sim->command("fault inv refuse on"));
+        QTRY_VERIFY_WITH_TIMEOUT(!tile->getTheServerIsConnected(), 10000);
+        if (DialogCommParams* again = tile->getTheCommWindow()) {
+            again->findChild<QPushButton*>("SyncFtpButton")->click();
+            tile->PollEvents();
+            QVERIFY(!again->getTheSyncFtpBusy() &&
+                    again->findChild<QPushButton*>("FtpCloseButton")->isHidden());
+        }
+        QVERIFY(sim->command("fault inv refuse off"));
+        QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 15000);
+    }
+
+    // The Update button: offered from 1.2.3 on; the chosen file goes up as
+    // "Update.tgz"; a cancelled choice changes nothing; an empty file is refused.
+    void updateButton_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QByteArray>("content"); // of the chosen file; null: the dialog is cancelled
+        QTest::addColumn<QString>("outcome");    // status text, "" for an upload, "off" when not offered
+        QTest::newRow("upload") << "inv"
+                                << "1.5.0" << QByteArray("package bytes") << "";
+        QTest::newRow("cancelled") << "inv"
+                                   << "1.5.0" << QByteArray() << "unchanged";
+        QTest::newRow("empty file") << "inv"
+                                    << "1.5.0" << QByteArray("")
+                                    << "Upgrade refused: the file is empty, unreadable or too large.";
+        QTest::newRow("legacy board") << "leg"
+                                      << "1.2.2" << QByteArray() << "off";
+    }
+    void updateButton()
+    {
+        QFETCH(QString, board);
+        QFETCH(QString, version);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, outcome);
+        auto tile = connectTile(board, version, true);
+        QVERIFY(tile);
+        QVERIFY(idle(*tile));
+        QTRY_VERIFY(tile->getTheVersion() != 0); // the board's version has been read
+        QPushButton* update = button(*tile, "ButtonUpdate");
+        QTRY_COMPARE(update->isEnabled(), outcome != "off");
+        if (outcome == "off")
+            return;
+        const QString file = dir.filePath(QString("firmware %1.tgz").arg(QTest::currentDataTag()));
+        if (!content.isNull()) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        }
+        int asked = 0;
+        tile->setUpgradeFileChooser([&] { return ++asked, content.isNull() ? QString() : file; });
+        const QString before = labelText(*tile, "Disconnected_Label");
+        const int from = sim->lineCount();
+        update->click();
+        QCOMPARE(asked, 1);
+        if (outcome.isEmpty()) {
+            QVERIFY(sim->waitForLine(
+                QRegularExpression(
+                    QString("^FTP %1 STOR Update.tgz bytes=%2 ").arg(board).arg(content.size())),
+                from));
+            QVERIFY(sim->waitForLine(QRegularExpression("^UPGRADE " + board + " applied"), from));
+            return;
+        }
+        QCOMPARE(labelText(*tile, "Disconnected_Label"), outcome == "unchanged" ? before : outcome);
+        QCOMPARE(tile->getTheLogSync()->jobKind(), int(LogSync::NoJob));
+        QVERIFY(sim->barrier());
+        QVERIFY(!sim->hasLine(QRegularExpression("^FTP " + board + " (LOGIN|STOR)"), from));
     }
 };
 
