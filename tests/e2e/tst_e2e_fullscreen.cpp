@@ -1,6 +1,5 @@
-// The console and plantsim on loopback: the full-screen summary of a plant
-// of several boards shows the plant window's power, plots the summed day
-// curve, and adds the curve of a probe chosen in a tile's probe window.
+// The full-screen summary of a plant of several boards (plantsim on loopback): the
+// plant window's power, the summed day curve, and a probe chosen in a tile's window.
 #include "consoletest.h"
 #include "fullscreendialog.h"
 #include "maindialog.h"
@@ -20,7 +19,6 @@ QCPGraph* graphNamed(QCustomPlot* plot, const QString& name)
             return plot->graph(i);
     return nullptr;
 }
-// Chooses a probe in the tile's probe window, opened with its probe button.
 ProbesChoose* chooseProbe(InvButton* tile, const char* choice)
 {
     auto* probeButton = tile->findChild<QPushButton*>("ButtonProbes");
@@ -93,13 +91,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(plotted(100), 56.0, 30000);
         QVERIFY(!graphNamed(plot, "Graphextra") && !plot->yAxis2->visible());
 
-        // Probe 1 of the roof, chosen in its probe window that the tile feeds, becomes the plant's probe.
+        // Probe 1 of the roof, chosen in the window the tile feeds, becomes the plant's probe.
         QTRY_COMPARE_WITH_TIMEOUT(roof->getTheProbemask(), (unsigned short)0x5, 10000);
         ProbesChoose* probeWindow = chooseProbe(roof, "Choose_1");
         QVERIFY(probeWindow);
         QTRY_COMPARE_WITH_TIMEOUT(labelText(probeWindow, "Mea_1"), QString("-2.50  "), 10000);
         testsupport::saveGrab(probeWindow, "probe-window-roof");
-        QTest::mouseClick(probeWindow->findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        click(probeWindow, "pushButtonApply");
         QVERIFY(!probeWindow->isVisible());
         QTRY_COMPARE(w.probeIp(), roof->GetIp());
         QCOMPARE(w.probeProbe(), 1);
@@ -122,7 +120,7 @@ private slots:
 
         // Choosing none on the same tile clears the plant's probe; the curve goes.
         QCOMPARE(chooseProbe(roof, "Choose_None"), probeWindow); // the same window, shown again
-        QTest::mouseClick(probeWindow->findChild<QPushButton*>("pushButtonApply"), Qt::LeftButton);
+        click(probeWindow, "pushButtonApply");
         QTRY_COMPARE(w.probeIp(), QString());
         QMetaObject::invokeMethod(&w, "TheSlowTimer");
         QVERIFY(!graphNamed(plot, "Graphextra") && !plot->yAxis2->visible());
