@@ -1,6 +1,5 @@
-// The console on the plant "LOCAL" discovers the simulator's demo plant.
-// Runs only inside the isolated network of scripts/netns-run.sh: the
-// broadcasts never leave it.
+// The console on the plant "LOCAL" discovers the simulator's demo plant. Runs only
+// inside the isolated network of scripts/netns-run.sh: the broadcasts never leave it.
 #include "consoletest.h"
 #include "dialogfirstuse.h"
 #include "maindialog.h"
@@ -8,16 +7,6 @@
 #include <QComboBox>
 
 using consoletest::storedSetting;
-
-namespace {
-InvButton* tileAt(const MainDialog& w, const QString& address)
-{
-    for (InvButton* t : w.tiles())
-        if (t->GetRealIp() == address)
-            return t;
-    return nullptr;
-}
-} // namespace
 
 class TestE2eDiscovery : public QObject
 {
@@ -28,17 +17,15 @@ class TestE2eDiscovery : public QObject
 private slots:
     void initTestCase()
     {
-        // Never broadcast anywhere but in the isolated namespace.
         QVERIFY2(testsupport::unexpectedInterface({"velora0", "velora1"}).isEmpty(),
                  "not inside the isolated network; run through scripts/netns-run.sh");
         QVERIFY(QNetworkInterface::interfaceFromName("velora0").isValid());
         QVERIFY(sim.start({}));
     }
 
-    void discoversAndRenames()
+    void discoversTheDemoPlant()
     {
         MainDialog w;
-        // The operator's own choice, through the first-use dialog.
         DialogFirstUse* first = w.firstUseDialog();
         QVERIFY(first);
         auto* interfaces = first->findChild<QComboBox*>("ComboInterface");
@@ -53,8 +40,11 @@ private slots:
                                     "192.168.1.24"};
         QTRY_COMPARE_WITH_TIMEOUT(w.tiles().size(), boards.size(), 20000);
         // Neither the TPX unit (silent) nor the board at the factory address makes a tile.
-        for (const QString& b : boards)
-            QVERIFY2(tileAt(w, b), qPrintable(b));
+        QStringList addresses;
+        for (InvButton* t : w.tiles())
+            addresses << t->GetRealIp();
+        addresses.sort();
+        QCOMPARE(addresses, boards);
 
         // Stored once however many broadcasts each board answered.
         QTRY_VERIFY_WITH_TIMEOUT(!w.scanning(), 15000);
@@ -67,13 +57,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             w.findChild<QLabel*>("TotalPower")->text().endsWith(" [Unconfigured equip. present]"), 10000);
         testsupport::saveGrab(&w, "discovered-demo-plant");
-
-        // A board renamed in the simulator is renamed on its tile and in the store.
-        sim.send("rename inv2 Renamed");
-        QTRY_COMPARE_WITH_TIMEOUT(tileAt(w, "192.168.1.21")->getTheInvName(), QString("Renamed"), 30000);
-        QCOMPARE(consoletest::storedElement("/app/Inverters/InvListNames", "192.168.1.21-502-LOCAL"),
-                 QString("Renamed"));
-        QCOMPARE(w.tiles().size(), boards.size());
     }
 };
 
