@@ -46,7 +46,6 @@ private slots:
         QVERIFY(!w.firstUsePending() && !w.firstUseDialog());
         QCOMPARE(w.equipmentKeys().toList(), keys);
         QCOMPARE(storedSetting("/app/PlantList"), QString("LOCAL,XLOCAL,Farm,"));
-        QCOMPARE(storedSetting("/app/ChosenInterface"), QString("lo"));
         QCOMPARE(storedSetting("/app/FirstUse"), QString("false"));
         QCOMPARE(labelText(&w, "StatusLine"), "Ready. Plant: " + plant + " (127.0.0.1  on interface lo)");
         QCOMPARE(w.scanning(), plant == "LOCAL");
