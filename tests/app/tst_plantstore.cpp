@@ -88,9 +88,6 @@ private slots:
     {
         QTest::addColumn<QVector<TileReading>>("tiles");
         QTest::addColumn<QString>("text");
-        QTest::newRow("two") << QVector<TileReading>{reading(true, false, false, 1500),
-                                                     reading(true, false, false, 2250)}
-                             << "Total power: 3.75 kW, 2 equipments. No alarms.";
         QTest::newRow("string box skipped")
             << QVector<TileReading>{reading(true, true, true, 9000), reading(true, false, false, 1000)}
             << "Total power: 1.00 kW, 2 equipments. No alarms.";
@@ -120,12 +117,9 @@ private slots:
             << V{1, 2, 3};
         QTest::newRow("a string box gives no time axis")
             << T{part("S", true, {}, {7}, true), part("A", true, {1, 2, 3}, axis)} << 0 << axis << V{1, 2, 3};
-        QTest::newRow("the first tile's empty axis stands")
-            << T{part("A", true, {1}, {}), part("B", true, {1}, axis)} << 0 << V{} << V{2};
         QTest::newRow("sum capped") << T{part("A", true, V(5000, 1.0), axis)} << 0 << axis << V(3000, 1.0);
         QTest::newRow("probe of a disconnected tile")
             << T{part("A", true, {1}, axis), part("B", false, {1})} << 2 << axis << V{1};
-        QTest::newRow("probe of a tile not shown") << T{part("A", true, {1}, axis)} << 2 << axis << V{1};
     }
     void miniPlotFeed()
     {

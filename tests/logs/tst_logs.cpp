@@ -1,4 +1,4 @@
-// Storage folders, the event log and the readers of the copied daily and totals logs.
+// Storage folders, downloads, the event log and the readers of the copied daily and totals logs.
 #include "dailylog.h"
 #include "downloadfile.h"
 #include "invlog.h"
@@ -31,60 +31,33 @@ class TestLogs : public QObject
 {
     Q_OBJECT
 private slots:
-    void folderNames_data()
+    void paths()
     {
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("plant");
-        QTest::addColumn<QString>("folder");
-        const auto row = [](const char* tag, const char* r, const char* a, int port, const char* p,
-                            const char* f) {
-            QTest::newRow(tag) << QString(r) << QString(a) << port << QString(p) << QString(f);
-        };
-        row("port 0 is 502", "/s/", "192.168.1.20", 0, "Home", "/s/192.168.1.20-502-Home");
-        row("separators stay in one level", "/s", "a/b", 1502, "../x\\y", "/s/a_b-1502-.._x_y");
-        row("no root, no folder", "", "10.0.0.2", 502, "A", "");
-    }
-    void folderNames()
-    {
-        QFETCH(QString, root);
-        QFETCH(QString, address);
-        QFETCH(int, port);
-        QFETCH(QString, plant);
-        QFETCH(QString, folder);
-        const StoragePaths p(root, address, port, plant);
-        QCOMPARE(p.storageFolder(), folder);
-        QCOMPARE(p.isValid(), !folder.isEmpty());
-        QCOMPARE(p.dailyLogPath(QDate(2016, 3, 7)),
-                 folder.isEmpty() ? QString() : folder + "/DP_2016_03_07.log");
-        QCOMPARE(p.historyFilePath("DP.log"), folder.isEmpty() ? QString() : folder + "/hisram/DP.log");
-    }
-    // Names received from a board: used only when they stay directly in the folder.
-    void fileInFolder_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("inside");
-        QTest::newRow("day log") << "DP_2016_03_07.log" << true;
-        QTest::newRow("dots inside a name") << "DP_..log" << true;
-        QTest::newRow("parent") << ".." << false;
-        QTest::newRow("current") << "." << false;
-        QTest::newRow("climbing") << "../DP_x.log" << false;
-        QTest::newRow("absolute") << "/tmp/DP_x.log" << false;
-        QTest::newRow("subfolder") << "hisram/DP_x.log" << false;
-        QTest::newRow("backslash") << "..\\DP_x.log" << false;
-        QTest::newRow("line break") << "DP_x\nlog" << false;
-        QTest::newRow("NUL") << QString("DP_x") + QChar(0) + "log" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void fileInFolder()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, inside);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("inv-502-LOCAL");
-        QCOMPARE(StoragePaths::fileInFolder(folder, name), inside ? folder + "/" + name : QString());
-        QCOMPARE(StoragePaths::fileInFolder(QString(), name), QString());
+        const struct
+        {
+            const char *root, *address;
+            int port;
+            const char *plant, *folder;
+        } cases[] = {{"/s/", "192.168.1.20", 0, "Home", "/s/192.168.1.20-502-Home"},
+                     {"/s", "a/b", 1502, "../x\\y", "/s/a_b-1502-.._x_y"}, // separators stay in one level
+                     {"", "10.0.0.2", 502, "A", ""}};
+        for (const auto& c : cases) {
+            const StoragePaths p(c.root, c.address, c.port, c.plant);
+            const QString folder(c.folder);
+            QCOMPARE(p.storageFolder(), folder);
+            QCOMPARE(p.isValid(), !folder.isEmpty());
+            QCOMPARE(p.dailyLogPath(QDate(2016, 3, 7)),
+                     folder.isEmpty() ? QString() : folder + "/DP_2016_03_07.log");
+            QCOMPARE(p.historyFilePath("DP.log"), folder.isEmpty() ? QString() : folder + "/hisram/DP.log");
+        }
+        // Names received from a board are used only when they stay directly in the folder.
+        const QString folder = "/s/inv-502-LOCAL";
+        for (const QString& name : QStringList{"DP_2016_03_07.log", "DP_..log"})
+            QCOMPARE(StoragePaths::fileInFolder(folder, name), folder + "/" + name);
+        for (const QString& name :
+             QStringList{"..", "../DP_x.log", "..\\DP_x.log", QString("DP_x") + QChar(0) + "log", ""})
+            QVERIFY2(StoragePaths::fileInFolder(folder, name).isEmpty(), qPrintable(name));
+        QVERIFY(StoragePaths::fileInFolder(QString(), "DP.log").isEmpty());
     }
     // A download replaces the copy only once committed; a dropped one leaves nothing.
     void downloadFile_data()
@@ -106,14 +79,10 @@ private slots:
             writeFile(path, "good copy\n");
         {
             DownloadFile d(path);
-            QVERIFY(d.open());
-            QCOMPARE(d.device()->write("fresh"), qint64(5));
-            // While it runs the copy is untouched.
-            QCOMPARE(QFileInfo::exists(path), existing);
-            if (existing)
-                QCOMPARE(QFileInfo(path).size(), qint64(10));
-            if (commit)
-                QVERIFY(d.commit());
+            QVERIFY(d.open() && d.device()->write("fresh") == 5);
+            QCOMPARE(QFileInfo::exists(path) ? QFileInfo(path).size() : -1,
+                     existing ? 10 : -1); // untouched while it runs
+            QVERIFY(!commit || d.commit());
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  commit || existing ? QStringList{"DP_2016_03_07.log"} : QStringList());
@@ -180,11 +149,7 @@ private slots:
         QTest::newRow("plus, no integer part") << "+.5" << 0.5 << true << 0 << false;
         QTest::newRow("dot alone") << "." << 0.0 << false << 0 << false;
         QTest::newRow("exponent") << "2e1;" << 20.0 << true << 2 << true;
-        QTest::newRow("exponent without digits") << "1e+" << 1.0 << true << 1 << true;
-        QTest::newRow("exponent alone") << "e5" << 0.0 << false << 0 << false;
         QTest::newRow("infinite") << "1e999" << 0.0 << false << 1 << true;
-        QTest::newRow("comma is no decimal point") << "1,5" << 1.0 << true << 1 << true;
-        QTest::newRow("hex") << "0x10" << 0.0 << true << 0 << true;
         QTest::newRow("two signs") << "+-1" << 0.0 << false << 0 << false;
         QTest::newRow("int overflow") << "99999999999" << 99999999999.0 << true << 0 << false;
         QTest::newRow("non-ASCII digit") << QString::fromUtf8("\u0663") << 0.0 << false << 0 << false;
@@ -200,14 +165,6 @@ private slots:
         QTEST(LogText::leadingInt(text, &ok), "integer");
         QTEST(ok, "intOk");
     }
-    void completeDay()
-    {
-        QTemporaryDir dir;
-        for (int lines : {202, 203}) {
-            writeFile(dir.filePath("DP.log"), headers + record("05:05", 29).repeated(lines));
-            QCOMPARE(DailyLog::isComplete(dir.filePath("DP.log")), lines == 203);
-        }
-    }
     void totalsSums()
     {
         QTemporaryDir dir;
@@ -222,18 +179,6 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(TotalsLog::monthlySums(dir.filePath("none.log"), &opened), QVector<double>(12, 0.0));
         QVERIFY(!opened);
-    }
-    void monthlyCache()
-    {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("TOTALS_2016.log"), "2016-03-07;12.5\n");
-        MonthlyEnergyCache cache;
-        QCOMPARE(cache.energy(dir.path(), 2016, 3), 12.5);
-        writeFile(dir.filePath("TOTALS_2016.log"), "2016-03-07;20\n");
-        QCOMPARE(cache.energy(dir.path(), 2016, 3), 12.5); // still the cached year
-        cache.invalidate();
-        QCOMPARE(cache.energy(dir.path(), 2016, 3), 20.0);
-        QCOMPARE(cache.energy(dir.path(), 2017, 3), 0.0); // no totals log for that year
     }
 };
 
