@@ -21,7 +21,7 @@ bool writeFile(const QString& path, const B& data)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
-// Records a client's signals: "state N", "start ID", "finish ID ERR", "done ERR", in order.
+// Records the client's signals in order: "state N", "start ID", "finish ID ERR", "done ERR".
 struct Recorder : QObject
 {
     QStringList log;
@@ -113,13 +113,14 @@ private slots:
         QTest::addColumn<QString>("dir");
         QTest::addColumn<QString>("error"); // empty: the get works
         QTest::addColumn<FtpClient::State>("state");
-        const QString pw = "kvtrmzn", top = "/", ok;
-        const auto in = FtpClient::LoggedIn;
+        const QString pw = "kvtrmzn";
         QTest::newRow("login failure")
-            << S() << "wrong" << top << "Login failed:\nAuth" << FtpClient::Connected;
-        QTest::newRow("cd to a missing folder") << S() << pw << Q("nowhere") << "Changing directory" << in;
+            << S() << Q("wrong") << Q("/") << Q("Login failed:\nAuth") << FtpClient::Connected;
+        QTest::newRow("cd to a missing folder")
+            << S() << pw << Q("nowhere") << Q("Changing directory") << FtpClient::LoggedIn;
         // Announces 127.0.0.2 but listens on 127.0.0.1 only: the client must connect to the peer.
-        QTest::newRow("PASV address differs") << S{"--masquerade", "127.0.0.2"} << pw << top << ok << in;
+        QTest::newRow("PASV address differs")
+            << S{"--masquerade", "127.0.0.2"} << pw << "/" << Q() << FtpClient::LoggedIn;
     }
     void pyftpd()
     {
@@ -133,8 +134,7 @@ private slots:
         QVERIFY(server.start(root(), options));
         FtpClient ftp;
         Recorder rec(&ftp);
-        if (!options.isEmpty()) {
-            // The trace is debug output of the client's category, off by default.
+        if (!options.isEmpty()) { // the trace is the client's debug output, off by default
             QLoggingCategory::setFilterRules("velora.ftp.debug=true");
             QTest::ignoreMessage(QtDebugMsg, "LS: host address in PASV differ.");
         }
@@ -235,8 +235,6 @@ private slots:
                                  << "Malformed PASV" << B();
         QTest::newRow("150 then 425")
             << B("RETR 150 go\r\n425 No data.\r\n") << B() << f << "No data." << B();
-        QTest::newRow("never-ending reply line")
-            << " 220 " + B(70000, 'x') << B() << f << "Protocol error" << B();
         QTest::newRow("endless empty lines in the greeting")
             << " 220-start\r\n" + B("\r\n").repeated(40000) << B() << f
             << "Connecting to host failed:\nProtocol error" << B();

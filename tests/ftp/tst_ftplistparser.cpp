@@ -4,13 +4,7 @@
 
 #include <QtTest>
 
-namespace {
 using Q = QString;
-QString describe(const FtpEntry& e)
-{
-    return e.name() + (e.isDir() ? "/" : " " + Q::number(e.size()));
-}
-} // namespace
 
 class TestFtpListParser : public QObject
 {
@@ -20,7 +14,7 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("entry"); // empty: no entry, or one with an unsafe name
-        const QString u = "-rw-r--r-- 1 ftp ftp 5 Jun 10 08:05 ";
+        const QString u = "-rw-r--r-- 1 ftp ftp 5 Jun 10 08:05 ", big = "99999999999999999999";
         // Now is 2026-01-02: a date without a year after it lies in the year before.
         QTest::newRow("unix") << Q("-rw-r--r--  1 a b  20480 Dec 24 09:46 my  DP.log")
                               << Q("my  DP.log 20480 2025-12-24T09:46:00");
@@ -31,26 +25,20 @@ private slots:
         QTest::newRow("largest size") << Q("-rw-r--r-- 1 a b 9223372036854775807 Jun 10 08:05 f")
                                       << Q("f 9223372036854775807 2025-06-10T08:05:00");
         QTest::newRow("size over 63 bits") << Q("-rw-r--r-- 1 a b 9223372036854775808 Jun 10 08:05 f") << Q();
-        QTest::newRow("size over 64 bits")
-            << Q("-rw-r--r-- 1 a b 99999999999999999999 Jun 10 08:05 f") << Q();
-        QTest::newRow("dos size over 64 bits") << Q("01-02-2025  08:05AM  99999999999999999999 f") << Q();
-        QTest::newRow("255 bytes") << u + QString(255, 'a') << QString(255, 'a') + " 5 2025-06-10T08:05:00";
-        QTest::newRow("256 bytes") << u + QString(256, 'a') << Q();
-        QTest::newRow("200 chars, 400 bytes") << u + QString(200, QChar(0xe9)) << Q();
-        QTest::newRow("dot dot") << u + ".." << Q();
-        QTest::newRow("slash") << u + "../etc/passwd" << Q();
-        QTest::newRow("backslash") << u + "..\\evil" << Q();
-        QTest::newRow("cr") << u + "a\rb" << Q();
-        QTest::newRow("lf") << u + "a\nb" << Q();
-        QTest::newRow("nul") << u + "a" + QChar(0) + "b" << Q();
+        QTest::newRow("dos size over 64 bits") << "01-02-2025  08:05AM  " + big + " f" << Q();
+        QTest::newRow("255 bytes") << u + Q(255, 'a') << Q(255, 'a') + " 5 2025-06-10T08:05:00";
+        QTest::newRow("128 chars, 256 bytes") << u + Q(128, QChar(0xe9)) << Q();
+        for (const char* name : {"..", "..\\evil", "a\rb", "a\nb"})
+            QTest::newRow(name) << u + name << Q();
     }
     void listLines()
     {
         QFETCH(QString, line);
         FtpEntry e;
         const bool ok = FtpListParser::parseLine(line, &e, QDateTime({2026, 1, 2}, {8, 0}));
-        const bool safe = ok && FtpListParser::isSafeFileName(e.name());
-        QTEST(safe ? describe(e) + " " + e.lastModified().toString(Qt::ISODate) : Q(), "entry");
+        const QString got = e.name() + (e.isDir() ? "/" : " " + Q::number(e.size())) + " " +
+                            e.lastModified().toString(Qt::ISODate);
+        QTEST(ok && FtpListParser::isSafeFileName(e.name()) ? got : Q(), "entry");
     }
 };
 

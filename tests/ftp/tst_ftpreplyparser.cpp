@@ -1,6 +1,5 @@
-// The FTP reply parser: complete replies out of control-connection bytes
-// however they are cut into reads, and the caps that bound what a hostile
-// server can make it hold.
+// The FTP reply parser: complete replies however the bytes are cut into reads,
+// and the caps that bound what a hostile server can make it hold.
 #include "ftpreplyparser.h"
 
 #include <QtTest>
@@ -35,26 +34,19 @@ private slots:
     {
         QTest::addColumn<QList<B>>("chunks");
         QTest::addColumn<QStringList>("replies");
+        const int max = FtpReplyParser::MaxReplyLines;
+        const B lines = B("x\r\n").repeated(max - 2);
         QTest::newRow("multi-line, inner lines")
             << L{"211-F\r\n S\r\n150 x\r\n211 E\r\n"} << S{"211|F\n S\n150 x\nE"};
-        QTest::newRow("split reads") << L{"2", "20-a\r", "\n220 b\r\n21", "3 42\r\n"}
-                                     << S{"220|a\nb", "213|42"};
         QTest::newRow("two in one read, LF only") << L{"150 a\n226 b\n"} << S{"150|a", "226|b"};
         QTest::newRow("reply, then garbage") << L{"200 a\r\nxx\r\n"} << S{"200|a", "ERROR"};
         QTest::newRow("code out of range") << L{"620 what\r\n"} << S{"ERROR"};
         QTest::newRow("over-long line") << L{"220 " + B(5000, 'x'), B(5000, 'y')} << S{"ERROR"};
-        QTest::newRow("over-long reply") << L{B("220-more of it\r\n").repeated(7000)} << S{"ERROR"};
-        // A server that never ends its reply: every byte counts, line ends too, and every line.
-        QTest::newRow("endless empty lines") << L{"220-start\r\n" + B("\r\n").repeated(40000)} << S{"ERROR"};
         QTest::newRow("endless bare line feeds") << L{"220-start\n" + B(40000, '\n')} << S{"ERROR"};
         QTest::newRow("line ends over the byte cap")
             << L{"220-a\r\n" + B(B(64, 'x') + "\r\n").repeated(1000) + "220 b\r\n"} << S{"ERROR"};
-        QTest::newRow("short lines over the line cap")
-            << L{"220-a\r\n" + B("x\r\n").repeated(2000)} << S{"ERROR"};
-        const B lines = B("x\r\n").repeated(FtpReplyParser::MaxReplyLines - 2);
         QTest::newRow("as many lines as allowed")
-            << L{"220-a\r\n" + lines + "220 b\r\n"}
-            << S{"220|a\n" + QString("x\n").repeated(FtpReplyParser::MaxReplyLines - 2) + "b"};
+            << L{"220-a\r\n" + lines + "220 b\r\n"} << S{"220|a\n" + QString("x\n").repeated(max - 2) + "b"};
         QTest::newRow("one line more") << L{"220-a\r\nx\r\n" + lines + "220 b\r\n"} << S{"ERROR"};
     }
     void replies()
@@ -62,8 +54,7 @@ private slots:
         QFETCH(QList<B>, chunks);
         QFETCH(QStringList, replies);
         QCOMPARE(parseChunks(chunks), replies);
-        // However the bytes are cut into reads, the replies are the same.
-        QList<B> bytes;
+        QList<B> bytes; // however the bytes are cut into reads, the replies are the same
         for (char c : chunks.join())
             bytes << B(1, c);
         QCOMPARE(parseChunks(bytes), replies);

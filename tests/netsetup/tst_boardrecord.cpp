@@ -7,10 +7,9 @@
 
 namespace br = BoardRecord;
 using S = QStringList;
+using Q = QString;
 
-namespace {
-const QByteArray Mac = QByteArray::fromHex("020a4cff0010");
-} // namespace
+static const QByteArray Mac = QByteArray::fromHex("020a4cff0010");
 
 class TestBoardRecord : public QObject
 {
@@ -78,17 +77,15 @@ private slots:
         const QByteArray ethernet = BoardBytes(full).set(0, char(0xAA)).set(786, 0).r;
         const QString cafe = QString::fromUtf8("Caf\xc3\xa9"), mac = "02:0a:4c:ff:00:10 ";
         const S nets = {"home,wep", "Cafe,none"}, diag = {"Signal -50 dBm", "Channel 6"};
-        QTest::newRow("wifi, reached through wifi") << full << mac + "(192.168.1.200)"
-                                                    << "Roof East" << cafe << nets << diag;
-        QTest::newRow("ethernet") << ethernet << mac + "(192.168.1.20)"
-                                  << "Roof East" << cafe << nets << diag;
+        const QString roof = "Roof East";
+        QTest::newRow("wifi, reached through wifi")
+            << full << mac + "(192.168.1.200)" << roof << cafe << nets << diag;
+        QTest::newRow("ethernet") << ethernet << mac + "(192.168.1.20)" << roof << cafe << nets << diag;
+        const QString none;
         // Cut inside the name: the rest reads as zero bytes.
-        QTest::newRow("short") << full.left(100) << mac + "(192.168.1.20)"
-                               << "Roof"
-                               << "" << S() << S();
-        QTest::newRow("type byte only") << QByteArray(1, char(0xAA)) << "00:00:00:00:00:00 ()"
-                                        << ""
-                                        << "" << S() << S();
+        QTest::newRow("short") << full.left(100) << mac + "(192.168.1.20)" << Q("Roof") << none << S() << S();
+        QTest::newRow("type byte only")
+            << QByteArray(1, char(0xAA)) << Q("00:00:00:00:00:00 ()") << none << none << S() << S();
         // Every text filled to its end without NUL stays within its width.
         const QByteArray unterminated = BoardBytes(ethernet)
                                             .put(8, "1111111111111111")
@@ -101,18 +98,9 @@ private slots:
         QTest::newRow("unterminated") << unterminated << mac + "(1111111111111111)" << QString(32, 'n')
                                       << QString(64, 'e') << S{QString(255, 'x')} << S{QString(128, 'd')};
         const QByteArray discovery = QByteArray::fromHex("1000010000000100f8000000") + QByteArray(252, 'x');
-        QTest::newRow("too long") << full + '\0' << ""
-                                  << ""
-                                  << "" << S() << S();
-        QTest::newRow("empty") << QByteArray() << ""
-                               << ""
-                               << "" << S() << S();
-        QTest::newRow("not a reply") << BoardBytes(full).set(0, 0x12).r << ""
-                                     << ""
-                                     << "" << S() << S();
-        QTest::newRow("discovery reply") << discovery << ""
-                                         << ""
-                                         << "" << S() << S();
+        for (const auto& [tag, d] :
+             {std::pair{"too long", full + '\0'}, {"empty", QByteArray()}, {"discovery reply", discovery}})
+            QTest::newRow(tag) << d << none << none << none << S() << S();
     }
     void replies()
     {
