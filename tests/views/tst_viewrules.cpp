@@ -250,26 +250,26 @@ private slots:
 
     void curveFromTheDailyLog_data()
     {
-        QTest::addColumn<QByteArray>("log"); // after the two header lines; "none" for no file
+        QTest::addColumn<QByteArray>("log"); // after the two header lines
         QTest::addColumn<int>("probe");
         QTest::addColumn<bool>("zeta");
         QTest::addColumn<QString>("curve");
         const QVector<double> p = {1.5, 2, 3, 4};
-        QTest::newRow("gap inside the day")
-            << record("05:05", {1}) + record("05:10", {2}) + record("05:25", {5}) << 1 << false
-            << "1,2,nan,nan,5";
-        QTest::newRow("time off the 5-minute grid") << record("05:07", {5}) << 1 << false << "nan,5";
-        QTest::newRow("probe 4 reads its own column") << record("05:05", p) << 4 << false << "4";
-        QTest::newRow("before 05:05 and after 22:00 left out")
-            << record("04:55", {9}) + record("05:00", {9}) + record("05:05", {1}) + record("22:05", {9}) << 1
-            << false << "1";
-        QTest::newRow("22:00 is the last slot") << record("05:05", {1}) + record("22:00", {2}) << 1 << false
-                                                << "1," + QString("nan,").repeated(202) + "2";
-        QTest::newRow("empty log") << QByteArray() << 1 << false << "";
-        QTest::newRow("Zeta log has no probe column") << record("05:05", p, 30) << 1 << true << "";
-        QTest::newRow("probe 0") << record("05:05", p) << 0 << false << "";
-        QTest::newRow("probe 5") << record("05:05", p) << 5 << false << "";
-        QTest::newRow("no log") << QByteArray("none") << 1 << false << "";
+        const auto row = [](const char* tag, const QByteArray& log, int probe, const QString& curve,
+                            bool zeta = false) { QTest::newRow(tag) << log << probe << zeta << curve; };
+        row("gap inside the day", record("05:05", {1}) + record("05:10", {2}) + record("05:25", {5}), 1,
+            "1,2,nan,nan,5");
+        row("time off the 5-minute grid", record("05:07", {5}), 1, "nan,5");
+        row("probe 4 reads its own column", record("05:05", p), 4, "4");
+        row("before 05:05 and after 22:00 left out",
+            record("04:55", {9}) + record("05:00", {9}) + record("05:05", {1}) + record("22:05", {9}), 1,
+            "1");
+        row("22:00 is the last slot", record("05:05", {1}) + record("22:00", {2}), 1,
+            "1," + QString("nan,").repeated(202) + "2");
+        row("empty log", QByteArray(), 1, "");
+        row("Zeta log has no probe column", record("05:05", p, 30), 1, "", true);
+        row("probe 0", record("05:05", p), 0, "");
+        row("probe 5", record("05:05", p), 5, "");
     }
     void curveFromTheDailyLog()
     {
@@ -278,11 +278,9 @@ private slots:
         QFETCH(bool, zeta);
         QTemporaryDir folder;
         const QDate day(2026, 3, 7);
-        if (log != "none") {
-            QFile f(folder.filePath(StoragePaths::dailyLogName(day)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("header one\nheader two\n" + log);
-        }
+        QFile f(folder.filePath(StoragePaths::dailyLogName(day)));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("header one\nheader two\n" + log) > 0);
+        f.close();
         QTEST(slotText(probes::UpdateLocalMeasure(folder.path(), probe, zeta, day)), "curve");
         // Yesterday's log is not today's; a missing log leaves its trace.
         QLoggingCategory::setFilterRules("velora.views.debug=true");
@@ -417,8 +415,8 @@ private slots:
     {
         QTest::addColumn<Series>("clicks");
         QTest::addColumn<Series>("chosen");
+        // A third while two are chosen: tst_dialoggraph.
         QTest::newRow("two, listed in button order") << Series{8, 1} << Series{1, 8};
-        QTest::newRow("a third is ignored") << Series{1, 4, 8} << Series{1, 4};
         QTest::newRow("a chosen one deselects at two") << Series{1, 4, 1} << Series{4};
         QTest::newRow("then a third may come") << Series{1, 4, 1, 8} << Series{4, 8};
         QTest::newRow("out of range ignored") << Series{0, 17, -3, 16} << Series{16};
