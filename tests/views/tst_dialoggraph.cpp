@@ -69,7 +69,7 @@ class TestDialogGraph : public QObject
 
     // A window handed what the tile hands it at a Graphs click.
     std::unique_ptr<DialogGraph> open(const QString& id, const QString& lastSync, bool ftpPossible = true,
-                                      bool zeta = false, quint16 ftpPort = 0)
+                                      quint16 ftpPort = 0)
     {
         auto w = std::make_unique<DialogGraph>();
         w->setTheAddress("127.0.0.1");
@@ -77,7 +77,6 @@ class TestDialogGraph : public QObject
         w->setThePlantName(plantName());
         w->setTheStoragePath(sandbox.path() + "/");
         w->setTheFtpPort(ftpPort ? ftpPort : sim.board(id).ftp);
-        w->setTheInvIsZeta(zeta);
         w->setTheName(id);
         w->setTheFtpIsPossible(ftpPossible);
         w->setTheTemperatureCount(3);
@@ -116,15 +115,14 @@ class TestDialogGraph : public QObject
 private slots:
     void initTestCase()
     {
-        const QJsonArray boards = {board("inv", "inverter"), board("zeta", "zeta"),
-                                   board("mute", "inverter", {"ftp-silent"}),
+        const QJsonArray boards = {board("inv", "inverter"), board("mute", "inverter", {"ftp-silent"}),
                                    board("stall", "inverter", {"ftp-stall"})};
         // Today's log as at noon whatever the hour, so that today has records to plot.
         QVERIFY(sim.start({"--scenario", writeScenario(dir, boards), "--loopback", "--no-udp", "--update-ms",
                            "3600000", "--solar-time", "12:00"}));
     }
 
-    // daysBack -1: an empty last sync.
+    // An empty last sync: tst_viewrules; a catch-up of days the board has: tst_e2e_tilewindows.
     void catchUp_data()
     {
         QTest::addColumn<QString>("id");
@@ -132,7 +130,6 @@ private slots:
         QTest::addColumn<bool>("ftpPossible");
         QTest::addColumn<bool>("lostBeforeCheck");
         QTest::addColumn<QString>("status");
-        QTest::newRow("empty last sync") << "inv" << -1 << true << false << "";
         QTest::newRow("behind, but no FTP possible") << "inv" << 2 << false << false << "";
         QTest::newRow("behind, board lost before the check")
             << "inv" << 2 << true << true << "(Disconnected)";
@@ -147,8 +144,7 @@ private slots:
         QFETCH(bool, lostBeforeCheck);
         QFETCH(QString, status);
         const int from = sim.lineCount();
-        auto w =
-            open(id, daysBack < 0 ? "" : graphfetch::lastSyncText(today.addDays(-daysBack)), ftpPossible);
+        auto w = open(id, graphfetch::lastSyncText(today.addDays(-daysBack)), ftpPossible);
         if (lostBeforeCheck)
             w->setTheFtpIsPossible(false);
         const bool fetching = status == "In Sync.";
@@ -197,24 +193,15 @@ private slots:
         QCOMPARE(QDir(w->getTheDayFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
 
-    void pastDayFetchedAndPaged_data()
-    {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<Buttons>("buttons");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("kW and Vac") << "inv" << Buttons{1, 4} << QStringList{"kW ", "Vr", "Vs", "Vt"};
-        QTest::newRow("Zeta W and Vac")
-            << "zeta" << Buttons{8, 10} << QStringList{"W ", "W ", "W ", "Vr", "Vs", "Vt"};
-    }
+    // The quantities of a Zeta board: tst_viewrules.
     void pastDayFetchedAndPaged()
     {
-        QFETCH(QString, id);
-        QFETCH(Buttons, buttons);
-        QFETCH(QStringList, names);
+        const QString id = "inv";
+        const QStringList names = {"kW ", "Vr", "Vs", "Vt"};
         const QDate yesterday = today.addDays(-1);
-        auto w = open(id, graphfetch::lastSyncText(today), true, id == "zeta");
+        auto w = open(id, graphfetch::lastSyncText(today));
         int from = sim.lineCount();
-        showGraph(w.get(), yesterday, buttons + Buttons{2}); // a third quantity is ignored
+        showGraph(w.get(), yesterday, {1, 4, 2}); // a third quantity is ignored
         QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(status(w.get()), QString("Getting data..."));
         QTRY_COMPARE_WITH_TIMEOUT(status(w.get()), shown(yesterday), 20000);
@@ -284,7 +271,7 @@ private slots:
             QVERIFY(pyftp.start(served.path()));
             port = pyftp.port;
         }
-        auto w = open(id, graphfetch::lastSyncText(today), true, false, port);
+        auto w = open(id, graphfetch::lastSyncText(today), true, port);
         w->setTheLoginTimerInterval(50);
         // An incomplete copy (150 records): fetched again, and kept when that fails.
         const QString path = dayPath(w.get(), day);

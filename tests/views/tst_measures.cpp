@@ -1,6 +1,5 @@
-// The measures window fed the way its owner feeds it, with blocks built from
-// the bytes of a board's replies: an unknown phase word, a silent house
-// meter, the image and closing. The formulas: tst_viewrules.
+// The measures window fed the way its owner feeds it: an unknown phase word, a
+// silent house meter, the image and closing. Formulas: tst_viewrules.
 #include "measures.h"
 #include "registerreply.h"
 #include "testsupport.h"
@@ -8,7 +7,6 @@
 #include <QLabel>
 #include <QMutexLocker>
 #include <QPointer>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -16,8 +14,7 @@ namespace {
 using testsupport::labelText;
 const quint16 Meter = registerblocks::StatusSelfConsumption;
 
-// The blocks of one equipment after its replies: identity (phase word, then the
-// nominal power as six characters), measures, status registers 6 to 8, house load.
+// Identity (phase word, nominal power as six characters), measures, status words 6 to 8, house load.
 struct Board
 {
     EquipmentRecords rec;
@@ -38,7 +35,6 @@ struct Board
     }
 };
 
-// One round of the owner's feeding, the identity first (as an equipment tile runs it after each reply).
 void feed(Measures* w, const Board& b, bool identity = false)
 {
     w->setTheStatusWords(b.rec.status);
@@ -54,12 +50,7 @@ void feed(Measures* w, const Board& b, bool identity = false)
 }
 Board threePhase(quint16 status2 = Meter)
 {
-    return Board('3', "020000", {{10, 2305}, {11, 2298}, {12, 2312}, {14, 410}, {15, 409}, {16, 411}},
-                 status2, {12, 8, 15});
-}
-Board singlePhase()
-{
-    return Board('1', "003000", {{10, 2302}, {14, 221}}, 0, {0xFFFF, 0, 0});
+    return Board('3', "020000", {{14, 410}, {15, 409}, {16, 411}}, status2, {12, 8, 15});
 }
 } // namespace
 
@@ -67,23 +58,20 @@ class TestMeasures : public QObject
 {
     Q_OBJECT
 private slots:
-    // A later identity with an unknown phase word keeps the count.
     void unknownPhaseWordKeepsTheCount()
     {
         Measures w;
         QCOMPARE(w.getTheNumPhases(), 0);
-        feed(&w, singlePhase(), true);
+        feed(&w, Board('1', "003000", {{10, 2302}}, 0, {0xFFFF, 0, 0}), true);
         QCOMPARE(w.getTheNumPhases(), 1);
         feed(&w, Board('7', "020000", {}, 0, {0xFFFF, 0, 0}), true);
         QCOMPARE(w.getTheNumPhases(), 1);
     }
 
-    // A silent meter shows "Timeout" centred in the first row; the other rows
-    // keep what they had; rows come back right-aligned once it answers.
+    // A silent meter: "Timeout" centred in the first row, the others kept; right-aligned once it answers.
     void silentHouseMeter()
     {
-        Measures window;
-        Measures* w = &window;
+        Measures window, *w = &window;
         w->setTheShowExtended(true);
         w->setTheNominalPower(20000.0);
         w->show();
@@ -101,7 +89,7 @@ private slots:
         QCOMPARE(first->alignment(), Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    // The image follows the kind and the nominal power, whichever is set first.
+    // The image follows the kind and the nominal power, whichever comes first.
     void imageFollowsKindAndPower()
     {
         Measures w;
@@ -112,28 +100,20 @@ private slots:
                  QPixmap(":/ZETA.png").toImage());
     }
 
-    // Every way of closing tells the owner once; the window then deletes itself.
-    void closing_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("close button") << "button";
-        QTest::newRow("escape key") << "escape";
-        QTest::newRow("close") << "close";
-    }
+    // Escape and close() tell the owner once; the window then deletes itself (the button: tilewindows).
     void closing()
     {
-        QFETCH(QString, how);
-        QPointer<Measures> w = new Measures;
-        QSignalSpy closings(w.data(), &Measures::ChildClosing);
-        w->show();
-        if (how == "button")
-            QTest::mouseClick(w->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
-        else if (how == "escape")
-            QTest::keyClick(w.data(), Qt::Key_Escape);
-        else
-            w->close();
-        QCOMPARE(closings.count(), 1);
-        QTRY_VERIFY(w.isNull());
+        for (bool escape : {true, false}) {
+            QPointer<Measures> w = new Measures;
+            QSignalSpy closings(w.data(), &Measures::ChildClosing);
+            w->show();
+            if (escape)
+                QTest::keyClick(w.data(), Qt::Key_Escape);
+            else
+                w->close();
+            QCOMPARE(closings.count(), 1);
+            QTRY_VERIFY(w.isNull());
+        }
     }
 };
 
