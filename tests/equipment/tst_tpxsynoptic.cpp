@@ -124,9 +124,11 @@ private slots:
         QTest::newRow("unknown") << QStringList{unknownValues().ratedPower, unknownValues().inputLoad}.join(
                                         ' ')
                                  << "--- ---";
-        TpxTestBlocks a;
-        a.setA(0, 0xFFFF & ~(1 << 6)); // charging or discharging: tst_tpxsynopticview
-        QTest::newRow("other bits") << batteryDirectionImage(a.blockA()) << ":/AU.png";
+        TpxTestBlocks a, b;
+        a.setA(0, 0xFFFF & ~(1 << 6));
+        b.setA(0, 1 << 6);
+        QTest::newRow("charging, other bits set") << batteryDirectionImage(a.blockA()) << ":/AU.png";
+        QTest::newRow("discharging") << batteryDirectionImage(b.blockA()) << ":/AD.png";
     }
     void texts()
     {
