@@ -73,8 +73,8 @@ private slots:
     void logCopyButtons_data()
     {
         QTest::addColumn<QString>("copyButton");
-        QTest::newRow("log files") << "SyncFtpButton";
-        QTest::newRow("history files") << "HisRamButton";
+        for (const char* copy : {"SyncFtpButton", "HisRamButton"})
+            QTest::newRow(copy) << copy;
     }
     void logCopyButtons()
     {
@@ -83,12 +83,10 @@ private slots:
         w.show();
         click(w, qPrintable(copyButton));
         QVERIFY(button(w, "FtpCloseButton")->isVisible());
-        QVERIFY(!button(w, "SyncFtpButton")->isEnabled());
-        QVERIFY(!button(w, "HisRamButton")->isEnabled());
+        QVERIFY(!button(w, "SyncFtpButton")->isEnabled() && !button(w, "HisRamButton")->isEnabled());
         const bool logs = copyButton == "SyncFtpButton";
         QCOMPARE(w.getTheSyncFtpRequested(), logs);
         QCOMPARE(w.getTheHisRamRequested(), !logs);
-        // The tile takes the request up.
         w.clearTheSyncFtpRequested();
         w.clearTheHisRamRequested();
         (logs ? w.setTheSyncFtpBusy(true) : w.setTheHisRamBusy(true));
@@ -98,11 +96,9 @@ private slots:
         w.clearTheStopRequested();
         w.setTheStopped(true);
         w.SyncEnded();
-        QVERIFY(!w.getTheStopRequested());
-        QVERIFY(w.getTheStopped());
+        QVERIFY(!w.getTheStopRequested() && w.getTheStopped());
         QVERIFY(!button(w, "FtpCloseButton")->isVisible());
-        QVERIFY(button(w, "SyncFtpButton")->isEnabled());
-        QVERIFY(button(w, "HisRamButton")->isEnabled());
+        QVERIFY(button(w, "SyncFtpButton")->isEnabled() && button(w, "HisRamButton")->isEnabled());
     }
 
     // An empty field just closes; anything else is refused with the window open
@@ -114,23 +110,16 @@ private slots:
         QTest::addColumn<QString>("modbus");
         QTest::addColumn<QString>("ftp");
         QTest::addColumn<QString>("status"); // "Ready." when it closes
-        const QString ok = "Ready.", apply = "pushButtonApply";
-        QTest::newRow("modbus empty") << apply << ""
-                                      << "2121" << ok;
-        QTest::newRow("ftp blank") << apply << "1502"
-                                   << "  " << ok;
-        QTest::newRow("modbus 0") << apply << "0"
-                                  << "21"
-                                  << "Modbus port must be a number from 1 to 65535.";
-        QTest::newRow("ftp negative") << apply << "502"
-                                      << "-21"
-                                      << "Ftp port must be a number from 1 to 65535.";
-        QTest::newRow("close button drops typed ports") << "pushButtonClose"
-                                                        << "1502"
-                                                        << "2121" << ok;
-        QTest::newRow("escape drops typed ports") << "Escape"
-                                                  << "1502"
-                                                  << "2121" << ok;
+        const auto row = [](const char* name, const char* modbus, const char* ftp, const char* status,
+                            const char* press = "pushButtonApply") {
+            QTest::newRow(name) << press << modbus << ftp << status;
+        };
+        row("modbus empty", "", "2121", "Ready.");
+        row("ftp blank", "1502", "  ", "Ready.");
+        row("modbus 0", "0", "21", "Modbus port must be a number from 1 to 65535.");
+        row("ftp negative", "502", "-21", "Ftp port must be a number from 1 to 65535.");
+        row("close button drops typed ports", "1502", "2121", "Ready.", "pushButtonClose");
+        row("escape drops typed ports", "1502", "2121", "Ready.", "Escape");
     }
     void ports()
     {
@@ -164,10 +153,8 @@ private slots:
     {
         QTest::addColumn<bool>("legacy");
         QTest::addColumn<bool>("commandsDisabled");
-        QTest::addColumn<QString>("comm");
-        QTest::addColumn<bool>("applyEnabled");
-        QTest::newRow("accepts commands") << false << false << "Commands" << true;
-        QTest::newRow("legacy, status unknown") << true << true << "Commands" << true;
+        QTest::newRow("accepts commands") << false << false;
+        QTest::newRow("legacy, status unknown") << true << true;
     }
     void parametersDialog()
     {
@@ -182,12 +169,11 @@ private slots:
         QVERIFY(!w.getTheCommandsOpen());
         click(w, "CommandsButton");
         DialogSetup* setup = w.getTheSetup();
-        QVERIFY(setup && setup->isVisible());
-        QVERIFY(w.getTheCommandsOpen());
+        QVERIFY(setup && setup->isVisible() && w.getTheCommandsOpen());
         QVERIFY(!button(w, "CommandsButton")->isEnabled());
         QCOMPARE(labelText(setup, "CommandsTitle"), QString("Roof (127.0.0.1)"));
-        QTEST(labelText(setup, "label_COMM"), "comm");
-        QTEST(setup->findChild<QPushButton*>("pushButtonApply")->isEnabled(), "applyEnabled");
+        QCOMPARE(labelText(setup, "label_COMM"), QString("Commands"));
+        QVERIFY(setup->findChild<QPushButton*>("pushButtonApply")->isEnabled());
 
         // The tile's view of the equipment changes: the poll follows it.
         w.setTheCommandsDisabled(!commandsDisabled);
