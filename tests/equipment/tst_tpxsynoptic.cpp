@@ -62,22 +62,20 @@ private slots:
         row("all clear", 0, "", Normal);
         row("input inactive 6.3", 0, "6.3", "input=grey rectInv=blue");
         row("input inactive 6.5", 0, "6.5", "input=grey");
-        row("6.2 and 6.6 are not the input", 0, "6.2 6.6", Normal);
         row("rectifier off, battery on", 0, "7.7", "rectifier=raddr_grigio rectInv=blue battLine=blue");
         row("rectifier off, battery inactive", 0, "7.7 12.6",
             "rectifier=raddr_grigio battery=batt_grigio rectInv=grey battLine=grey");
-        row("7.6 is not the rectifier", 0, "7.6", Normal);
         row("battery inactive, rectifier on", 0, "12.6", "battery=batt_grigio rectInv=blue battLine=blue");
         row("rectifier warning wins over off", 0, "13.5 7.7 12.6",
             "rectifier=raddr_arancio rectInv=blue battLine=blue");
         for (const char* bit : {"9.0", "10.7", "11.7"})
             row(qPrintable(QString("inverter warning %1").arg(bit)), 0, bit,
                 QString("inverter=inv_arancio rectInv=blue ") + InverterStopped);
-        row("bits outside the warning masks", 0, "9.6 10.1 11.6", Normal);
+        // Neighbours of the input, rectifier and warning bits; overload without load on bypass.
+        row("bits outside every rule", 0, "6.2 6.6 7.6 9.6 10.1 11.6 12.1", Normal);
         row("inverter fault", 0, "13.3 9.0", QString("inverter=inv_rosso ") + InverterStopped);
         row("bypass inactive on inverter", 0, "12.2",
             "bypass=byp_grigio bypassInput=grey bypassLine=grey bypassDrop=grey corner=L_DOWN_G output=blue");
-        row("overload without load on bypass", 0, "12.1", Normal);
         row("load on bypass", bypass, "", QString(OnBypass) + " inverter=inv_nero bypass=byp_nero");
         row("load on bypass, inverter warning", bypass, "9.3", QString(OnBypass) + " inverter=inv_arancio");
         row("load on bypass, overload", bypass, "12.1", Overload);
