@@ -1,6 +1,6 @@
 // The communication window on its own: what each kind of equipment is
-// offered, the log-copy flags, the port fields, the parameters dialog it
-// opens and deletes, and its close requests.
+// offered, the port fields, the parameters dialog it opens and deletes, and
+// its close requests. Its log-copy buttons with a tile: tst_invbutton.
 #include "dialogcommparams.h"
 #include "dialogsetup.h"
 #include "testsupport.h"
@@ -67,38 +67,6 @@ private slots:
         QTEST(shownButtons(w), "shown");
         if (!stringBox && !zeta)
             testsupport::saveGrab(&w, "communication-window");
-    }
-
-    // A copy asked for offers Stop and no second copy until it has ended.
-    void logCopyButtons_data()
-    {
-        QTest::addColumn<QString>("copyButton");
-        for (const char* copy : {"SyncFtpButton", "HisRamButton"})
-            QTest::newRow(copy) << copy;
-    }
-    void logCopyButtons()
-    {
-        QFETCH(QString, copyButton);
-        DialogCommParams w;
-        w.show();
-        click(w, qPrintable(copyButton));
-        QVERIFY(button(w, "FtpCloseButton")->isVisible());
-        QVERIFY(!button(w, "SyncFtpButton")->isEnabled() && !button(w, "HisRamButton")->isEnabled());
-        const bool logs = copyButton == "SyncFtpButton";
-        QCOMPARE(w.getTheSyncFtpRequested(), logs);
-        QCOMPARE(w.getTheHisRamRequested(), !logs);
-        w.clearTheSyncFtpRequested();
-        w.clearTheHisRamRequested();
-        (logs ? w.setTheSyncFtpBusy(true) : w.setTheHisRamBusy(true));
-        QVERIFY(!w.getTheStopRequested());
-        click(w, "FtpCloseButton");
-        QVERIFY(w.getTheStopRequested());
-        w.clearTheStopRequested();
-        w.setTheStopped(true);
-        w.SyncEnded();
-        QVERIFY(!w.getTheStopRequested() && w.getTheStopped());
-        QVERIFY(!button(w, "FtpCloseButton")->isVisible());
-        QVERIFY(button(w, "SyncFtpButton")->isEnabled() && button(w, "HisRamButton")->isEnabled());
     }
 
     // An empty field just closes; anything else is refused with the window open

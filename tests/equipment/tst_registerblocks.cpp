@@ -34,22 +34,6 @@ class TestRegisterBlocks : public QObject
 {
     Q_OBJECT
 private slots:
-    void nominalPower_data()
-    {
-        QTest::addColumn<QByteArray>("chars");
-        QTest::addColumn<double>("watts");
-        QTest::newRow("leading blanks") << QByteArray("  5000") << 5000.0;
-        QTest::newRow("all blanks") << QByteArray("      ") << 0.0;
-    }
-    void nominalPower()
-    {
-        QFETCH(QByteArray, chars);
-        const auto pair = [&](int i) { return quint16(quint8(chars[i]) << 8 | quint8(chars[i + 1])); };
-        EquipmentRecords rec;
-        receive(rec, {'3', pair(0), pair(2), pair(4)}); // phases, then the power text
-        rec.storeIdentity();
-        QTEST(nominalPowerFromIdentity(rec.identity), "watts");
-    }
     void version_data()
     {
         QTest::addColumn<int>("version");
@@ -97,28 +81,6 @@ private slots:
         QCOMPARE(totalEnergy(rec.measures), (520 * 65536 + 521) / 10.0);
         QCOMPARE(dailyEnergy(rec.measures), registers < 40 ? 0L : 538L * 65536 + 539);
     }
-    // Dump: "%02X " per byte, a blank more after every 8, a new line with the address after 16.
-    void dump_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<QStringList>("lines"); // without the address
-        QTest::newRow("empty") << 0 << QStringList{""};
-        QTest::newRow("one line and a half")
-            << 20 << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ", "10 11 12 13 "};
-    }
-    void dump()
-    {
-        QFETCH(int, size);
-        QFETCH(QStringList, lines);
-        unsigned char area[32];
-        std::iota(area, area + 32, 0);
-        QString expected;
-        for (int i = 0; i < lines.size(); ++i)
-            expected += QString::asprintf("%p: ", static_cast<const void*>(area + 16 * i)) + lines[i] +
-                        (i + 1 < lines.size() ? "\n" : "");
-        QCOMPARE(dumpText(area, size), expected + "\n");
-    }
-
     // Branches and version bounds a board's cycle does not walk in tst_equipmentlink.
     void queryTable_data()
     {
@@ -177,13 +139,33 @@ private slots:
         QTEST(nextState(state, c), "next");
     }
 
-    // Requests byte for byte; the tile's texts and bar at their edges (ordinary values: tst_invbutton).
+    // Requests byte for byte, the nominal power, the dump; the tile's texts and
+    // bar at their edges (ordinary values: tst_invbutton).
     void texts_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         using namespace modbusframes;
         const auto hex = [](const QByteArray& frame) { return QString(frame.toHex()); };
+        const auto nominal = [](const QByteArray& chars) {
+            const auto pair = [&](int i) { return quint16(quint8(chars[i]) << 8 | quint8(chars[i + 1])); };
+            EquipmentRecords rec;
+            receive(rec, {'3', pair(0), pair(2), pair(4)}); // phases, then the power text
+            rec.storeIdentity();
+            return QString::number(nominalPowerFromIdentity(rec.identity));
+        };
+        QTest::newRow("nominal power, leading blanks") << nominal("  5000") << "5000";
+        QTest::newRow("nominal power, all blanks") << nominal("      ") << "0";
+        // Dump: "%02X " per byte, a blank more after every 8, a new line with the address after 16.
+        unsigned char area[32];
+        std::iota(area, area + 32, 0);
+        const auto at = [&](int line) {
+            return QString::asprintf("%p: ", static_cast<const void*>(area + 16 * line));
+        };
+        QTest::newRow("dump empty") << dumpText(area, 0) << at(0) + "\n";
+        QTest::newRow("dump of a line and a half")
+            << dumpText(area, 20)
+            << at(0) + "00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  \n" + at(1) + "10 11 12 13 \n";
         QTest::newRow("read") << hex(readRequest(500, 204)) << "000100000006ff0301f400cc";
         QTest::newRow("update") << hex(request(UpdateAvailable, LinkContext())) << "000100000006ff060070003c";
         QTest::newRow("time sync") << hex(timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9))))
