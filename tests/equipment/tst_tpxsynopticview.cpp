@@ -81,28 +81,21 @@ private slots:
     void states_data()
     {
         QTest::addColumn<bool>("refreshed");
-        QTest::addColumn<quint16>("a0");
-        QTest::addColumn<QStringList>("bits");
         QTest::addColumn<QString>("parts");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("values");
         const QString values = "10KVA 87% 60.0% 78.6%";
-        QTest::newRow("normal") << true << quint16(0) << QStringList()
-                                << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
+        QTest::newRow("normal") << true << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
                                 << "navy grey L_DOWN_G grey blue blue blue TriangoloAzzurro" << values;
-        QTest::newRow("disconnected") << false << quint16(0) << QStringList()
-                                      << "raddr_grigio inv_grigio batt_grigio byp_grigio grey grey grey"
-                                      << "grey grey L_DOWN_G grey grey SQ_GRAY grey TriangoloGrigio"
-                                      << "--- --- --- ---";
+        QTest::newRow("disconnected")
+            << false << "raddr_grigio inv_grigio batt_grigio byp_grigio grey grey grey"
+            << "grey grey L_DOWN_G grey grey SQ_GRAY grey TriangoloGrigio"
+            << "--- --- --- ---";
     }
     void states()
     {
         QFETCH(bool, refreshed);
-        QFETCH(quint16, a0);
-        QFETCH(QStringList, bits);
         TpxTestBlocks blocks;
-        blocks.setA(0, a0);
-        blocks.setStatusBits(bits);
         blocks.setB(
             {{3, 100}, {4, 110}, {5, 120}, {26, 50}, {27, 60}, {28, 70}, {40, 87}, {66, 230}, {68, 100}});
         Tile tile;
