@@ -43,24 +43,23 @@ class TestAlarmTexts : public QObject
 {
     Q_OBJECT
 private slots:
-    // Bits without a text of their own, and a bit below the table.
+    // Bits without a text of their own, a bit below the table; no padding before the hour.
     void texts_data()
     {
-        QTest::addColumn<int>("group");
-        QTest::addColumn<int>("bit");
         QTest::addColumn<QString>("text");
-        QTest::newRow("S 0") << int(AlarmTexts::S) << 0 << "s=0001";
-        QTest::newRow("I 31") << int(AlarmTexts::I) << 31 << "Alarm code 0x80000000";
-        QTest::newRow("X 31") << int(AlarmTexts::X) << 31 << "alarms_3 0x8000";
-        QTest::newRow("negative") << int(AlarmTexts::X) << -1 << "";
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("S 0") << AlarmTexts::text(AlarmTexts::S, 0) << "s=0001";
+        QTest::newRow("I 31") << AlarmTexts::text(AlarmTexts::I, 31) << "Alarm code 0x80000000";
+        QTest::newRow("X 31") << AlarmTexts::text(AlarmTexts::X, 31) << "alarms_3 0x8000";
+        QTest::newRow("negative") << AlarmTexts::text(AlarmTexts::X, -1) << "";
+        QTest::newRow("date") << AlarmTexts::dateTimeText(QDateTime(QDate(2026, 3, 5), QTime(9, 4, 7)))
+                              << "5/3/2026 - 9:04:07";
     }
     void texts()
     {
-        QFETCH(int, group);
-        QFETCH(int, bit);
-        QTEST(AlarmTexts::text(AlarmTexts::Group(group), bit), "text");
+        QFETCH(QString, text);
+        QTEST(text, "expected");
     }
-    // The list of a reply, as the alarm window shows it.
     void listOfReply_data()
     {
         QTest::addColumn<int>("version");
@@ -80,13 +79,6 @@ private slots:
             << 133 << Registers{{1008, 0x0001}, {1009, 0x0001}}
             << QStringList{line("FAULT 12: CAN TX error", "x00"),
                            line("FAULT 28: High average output voltage", "x16")};
-        QTest::newRow("one line per group, S I A B C X")
-            << 133 << Registers{{1001, 0x0002}, {1002, 0x4000}, {1003, 0x0001},
-                                {1004, 0x0080}, {1006, 0x0001}, {1009, 0x0200}}
-            << QStringList{
-                   line("Active DCD on RS232-1", "s01"), line("Inverter overtemperature on module 2", "i15"),
-                   line("PAUSE, WAIT", "a16"),           line("Inverter output contactor fail", "b00"),
-                   line("Fan failure", "c14"),           line("FAULT 37: Anti-island: stoppage.", "x25")};
         // Eight words below 133: group X is never read.
         QTest::newRow("version 130 leaves X") << 130 << Registers{{1001, 0x0008}, {1008, 0x0001}}
                                               << QStringList{line("Active DCD on RS232-2", "s03")};
@@ -100,20 +92,18 @@ private slots:
         QTEST(AlarmTexts::lines(registerblocks::alarmGroups(listOf(set, version).words())), "lines");
     }
 
-    // A translation reaches the line, and one of 50 characters or more is not
-    // padded; the date and time carry no padding before the hour.
-    void translatedTextAndDate()
+    // A translation reaches the line, and one of 50 characters or more is not padded.
+    void translatedText()
     {
         LongTranslator translator;
         QCoreApplication::installTranslator(&translator);
         const QString line = AlarmTexts::line(AlarmTexts::C, 14);
         QCoreApplication::removeTranslator(&translator);
         QCOMPARE(line, QString(60, 'F') + "c14");
-        QCOMPARE(AlarmTexts::dateTimeText(QDateTime(QDate(2026, 3, 5), QTime(9, 4, 7))),
-                 "5/3/2026 - 9:04:07");
     }
 
-    // A list is built again only when one of the six groups changed.
+    // A list is built again only when one of the six groups changed (a change in X
+    // alone: tst_dialogalarms).
     void rebuildOnlyOnChange_data()
     {
         QTest::addColumn<Registers>("second");
@@ -121,8 +111,6 @@ private slots:
         QTest::newRow("register 1000 only") << Registers{{1000, 7}, {1001, 0x0002}, {1004, 0x0100}} << false;
         QTest::newRow("1005 high byte only")
             << Registers{{1001, 0x0002}, {1004, 0x0100}, {1005, 0x2200}} << false;
-        QTest::newRow("X high only") << Registers{{1001, 0x0002}, {1004, 0x0100}, {1009, 0x8000}} << true;
-        QTest::newRow("S cleared") << Registers{{1004, 0x0100}} << true;
         QTest::newRow("all cleared") << Registers{} << true;
     }
     void rebuildOnlyOnChange()

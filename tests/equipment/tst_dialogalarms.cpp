@@ -56,7 +56,7 @@ private slots:
         testsupport::saveGrab(&w, "dialogalarms");
         list->setCurrentRow(1);
         const QListWidgetItem* selected = list->currentItem();
-        feed(w, words); // the next reply, unchanged
+        feed(w, words); // unchanged
         QCOMPARE(list->currentItem(), selected);
         QVERIFY(selected->isSelected());
 
@@ -71,9 +71,8 @@ private slots:
     void closingTellsTheOwner_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("close button") << "button";
-        QTest::newRow("escape key") << "escape";
-        QTest::newRow("close") << "close";
+        for (const char* how : {"button", "escape", "close"})
+            QTest::newRow(how) << how;
     }
     void closingTellsTheOwner()
     {

@@ -34,23 +34,6 @@ class TestRegisterBlocks : public QObject
 {
     Q_OBJECT
 private slots:
-    void nominalPower_data()
-    {
-        QTest::addColumn<QByteArray>("chars");
-        QTest::addColumn<double>("watts");
-        QTest::newRow("zero padded") << QByteArray("003000") << 3000.0;
-        QTest::newRow("leading blanks") << QByteArray("  5000") << 5000.0;
-        QTest::newRow("all blanks") << QByteArray("      ") << 0.0;
-    }
-    void nominalPower()
-    {
-        QFETCH(QByteArray, chars);
-        const auto pair = [&](int i) { return quint16(quint8(chars[i]) << 8 | quint8(chars[i + 1])); };
-        EquipmentRecords rec;
-        receive(rec, {'3', pair(0), pair(2), pair(4)}); // phases, then the power text
-        rec.storeIdentity();
-        QTEST(nominalPowerFromIdentity(rec.identity), "watts");
-    }
     void version_data()
     {
         QTest::addColumn<int>("version");
@@ -98,137 +81,98 @@ private slots:
         QCOMPARE(totalEnergy(rec.measures), (520 * 65536 + 521) / 10.0);
         QCOMPARE(dailyEnergy(rec.measures), registers < 40 ? 0L : 538L * 65536 + 539);
     }
-    // Dump: "%02X " per byte, a blank more after every 8, a new line with the address after 16.
-    void dump_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<QStringList>("lines"); // without the address
-        QTest::newRow("empty") << 0 << QStringList{""};
-        QTest::newRow("one line and a half")
-            << 20 << QStringList{"00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  ", "10 11 12 13 "};
-    }
-    void dump()
-    {
-        QFETCH(int, size);
-        QFETCH(QStringList, lines);
-        unsigned char area[32];
-        std::iota(area, area + 32, 0);
-        QString expected;
-        for (int i = 0; i < lines.size(); ++i)
-            expected += QString::asprintf("%p: ", static_cast<const void*>(area + 16 * i)) + lines[i] +
-                        (i + 1 < lines.size() ? "\n" : "");
-        QCOMPARE(dumpText(area, size), expected + "\n");
-    }
-
     // Branches and version bounds a board's cycle does not walk in tst_equipmentlink.
     void queryTable_data()
     {
-        QTest::addColumn<bool>("zeta");
-        QTest::addColumn<bool>("stringBox");
+        QTest::addColumn<int>("kind");    // Zeta, string box, legacy
         QTest::addColumn<int>("version"); // 0: not read yet
-        QTest::addColumn<bool>("legacy");
         QTest::addColumn<QueryState>("state");
         QTest::addColumn<int>("status"); // status word, host order
         QTest::addColumn<int>("length");
         QTest::addColumn<QueryState>("next");
-        const auto row = [](const char* name, bool zeta, bool stringBox, int version, bool legacy,
-                            QueryState state, int status, int length, QueryState next) {
-            QTest::newRow(name) << zeta << stringBox << version << legacy << state << status << length
-                                << next;
+        enum
+        {
+            Zeta = 1,
+            Box = 2,
+            Legacy = 4
+        };
+        const auto row = [](const char* name, int kind, int version, QueryState state, int status, int length,
+                            QueryState next) {
+            QTest::newRow(name) << kind << version << state << status << length << next;
         };
         const int meter = StatusSelfConsumption, typeAgain = StatusReadTypeAgain;
-        row("identity without power", false, false, 133, false, Identity, 0, 73, Identity);
-        row("version zeta legacy", true, false, 0, true, Version, 0, 11, TypeBlock);
-        row("type zeta", true, false, 100, false, TypeBlock, 0, 231, DailyValues);
-        row("measures 40", false, false, 125, false, Measures, meter, 89, Status);
-        row("measures 130 meter", false, false, 130, false, Measures, meter, 93, Status);
-        row("measures 133 meter", false, false, 133, false, Measures, meter, 93, HouseLoad);
-        row("measures zeta meter", true, false, 100, false, Measures, meter, 89, HouseLoad);
-        row("measures zeta legacy meter", true, false, 0, true, Measures, meter, 71, Status);
-        row("status legacy, type again", false, false, 100, true, Status, typeAgain, 13, TypeBlock);
-        row("status no alarms", false, false, 125, false, Status, 0, 15, Measures);
-        row("status, alarms", false, false, 126, false, Status, 0, 15, AlarmWordsRead);
-        row("alarms 8", false, false, 126, false, AlarmWordsRead, 0, 25, Measures);
-        row("alarms 10", false, false, 133, false, AlarmWordsRead, 0, 29, Measures);
-        row("params read 7", false, false, 133, false, ParametersRead, 0, 23, Measures);
-        row("params read 8", false, false, 150, false, ParametersRead, 0, 25, Measures);
-        row("update string box", false, true, 0, true, UpdateAvailable, 0, 12, StringBoxBlock);
-        row("update inverter", false, false, 150, false, UpdateAvailable, 0, 12, Measures);
-        row("time sync resumes", false, false, 133, false, TimeSync, 0, 12, AlarmWordsRead);
+        row("identity without power", 0, 133, Identity, 0, 73, Identity);
+        row("version zeta legacy", Zeta | Legacy, 0, Version, 0, 11, TypeBlock);
+        row("type zeta", Zeta, 100, TypeBlock, 0, 231, DailyValues);
+        row("measures 40", 0, 125, Measures, meter, 89, Status);
+        row("measures 130 meter", 0, 130, Measures, meter, 93, Status);
+        row("measures 133 meter", 0, 133, Measures, meter, 93, HouseLoad);
+        row("measures zeta meter", Zeta, 100, Measures, meter, 89, HouseLoad);
+        row("measures zeta legacy meter", Zeta | Legacy, 0, Measures, meter, 71, Status);
+        row("status legacy, type again", Legacy, 100, Status, typeAgain, 13, TypeBlock);
+        row("status no alarms", 0, 125, Status, 0, 15, Measures);
+        row("status, alarms", 0, 126, Status, 0, 15, AlarmWordsRead);
+        row("alarms 8", 0, 126, AlarmWordsRead, 0, 25, Measures);
+        row("alarms 10", 0, 133, AlarmWordsRead, 0, 29, Measures);
+        row("params read 7", 0, 133, ParametersRead, 0, 23, Measures);
+        row("params read 8", 0, 150, ParametersRead, 0, 25, Measures);
+        row("update string box", Box | Legacy, 0, UpdateAvailable, 0, 12, StringBoxBlock);
+        row("update inverter", 0, 150, UpdateAvailable, 0, 12, Measures);
+        row("time sync resumes", 0, 133, TimeSync, 0, 12, AlarmWordsRead);
     }
     void queryTable()
     {
+        QFETCH(int, kind);
         QFETCH(int, version);
         QFETCH(QueryState, state);
         LinkContext c;
-        QFETCH(bool, zeta);
-        QFETCH(bool, stringBox);
-        QFETCH(bool, legacy);
-        QFETCH(int, status);
-        c.zeta = zeta;
-        c.stringBox = stringBox;
+        c.zeta = kind & 1;
+        c.stringBox = kind & 2;
         c.version = static_cast<short>(version);
         if (version)
             c.flags.applyVersion(c.version);
-        c.flags.legacy = legacy; // a Zeta takes it from its announced version
+        c.flags.legacy = kind & 4; // a Zeta takes it from its announced version
         c.savedState = AlarmWordsRead;
+        QFETCH(int, status);
         c.statusWord = static_cast<unsigned short>(status);
         QTEST(expectedLength(state, c), "length");
         QTEST(nextState(state, c), "next");
     }
 
-    // Requests byte for byte; the writes carry the parameter block as stored (wire order).
-    void requests_data()
-    {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QByteArray>("hex");
-        using namespace modbusframes;
-        const unsigned char wire[16] = {0xAB, 0xCD, 1, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8};
-        LinkContext c;
-        c.parameterWrite = reinterpret_cast<const unsigned short*>(wire);
-        QTest::newRow("read") << readRequest(500, 204) << QByteArray("000100000006ff0301f400cc");
-        QTest::newRow("single write")
-            << writeSingleRequest(112, 50) << QByteArray("000100000006ff0600700032");
-        QTest::newRow("single write as stored")
-            << writeSingleRawRequest(141, wire) << QByteArray("000100000006ff06008dabcd");
-        QTest::newRow("parameters, seven registers")
-            << request(ParametersWrite, c)
-            << QByteArray("000100000015ff10008c00070eabcd0102000300040005000600"
-                          "07");
-        QTest::newRow("update") << request(UpdateAvailable, c) << QByteArray("000100000006ff060070003c");
-        // Each value in the low byte, the year less 2000.
-        QTest::newRow("time sync") << timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9)))
-                                   << QByteArray("000100000013ff1000a000060c001a00030005000e00030009");
-        QTest::newRow("time sync before 2001")
-            << timeSyncRequest(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 0)))
-            << QByteArray("000100000013ff1000a000060c00cf000c001f0017003b0000");
-    }
-    void requests()
-    {
-        QFETCH(QByteArray, frame);
-        QTEST(frame.toHex(), "hex");
-    }
-    void exceptionReply_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("exception");
-        QTest::newRow("read") << QByteArray::fromHex("000100000005ff03020001") << false;
-        QTest::newRow("read refused") << QByteArray::fromHex("000100000003ff8304") << true;
-        QTest::newRow("write refused") << QByteArray::fromHex("000100000003ff9002") << true;
-    }
-    void exceptionReply()
-    {
-        QFETCH(QByteArray, reply);
-        QTEST(modbusframes::isExceptionReply(reinterpret_cast<const unsigned char*>(reply.constData())),
-              "exception");
-    }
-
-    // The tile's texts and bar at their edges; ordinary values are drawn in tst_invbutton.
-    void tileTexts_data()
+    // Requests byte for byte, the nominal power, the dump; the tile's texts and
+    // bar at their edges (ordinary values: tst_invbutton).
+    void texts_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("others in kW, one decimal") << TileTexts::powerText(1260, false) << "1.3 kW";
+        using namespace modbusframes;
+        const auto hex = [](const QByteArray& frame) { return QString(frame.toHex()); };
+        const auto nominal = [](const QByteArray& chars) {
+            const auto pair = [&](int i) { return quint16(quint8(chars[i]) << 8 | quint8(chars[i + 1])); };
+            EquipmentRecords rec;
+            receive(rec, {'3', pair(0), pair(2), pair(4)}); // phases, then the power text
+            rec.storeIdentity();
+            return QString::number(nominalPowerFromIdentity(rec.identity));
+        };
+        QTest::newRow("nominal power, leading blanks") << nominal("  5000") << "5000";
+        QTest::newRow("nominal power, all blanks") << nominal("      ") << "0";
+        // Dump: "%02X " per byte, a blank more after every 8, a new line with the address after 16.
+        unsigned char area[32];
+        std::iota(area, area + 32, 0);
+        const auto at = [&](int line) {
+            return QString::asprintf("%p: ", static_cast<const void*>(area + 16 * line));
+        };
+        QTest::newRow("dump empty") << dumpText(area, 0) << at(0) + "\n";
+        QTest::newRow("dump of a line and a half")
+            << dumpText(area, 20)
+            << at(0) + "00 01 02 03 04 05 06 07  08 09 0A 0B 0C 0D 0E 0F  \n" + at(1) + "10 11 12 13 \n";
+        QTest::newRow("read") << hex(readRequest(500, 204)) << "000100000006ff0301f400cc";
+        QTest::newRow("update") << hex(request(UpdateAvailable, LinkContext())) << "000100000006ff060070003c";
+        QTest::newRow("time sync") << hex(timeSyncRequest(QDateTime(QDate(2026, 3, 5), QTime(14, 3, 9))))
+                                   << "000100000013ff1000a000060c001a00030005000e00030009";
+        QTest::newRow("time sync before 2001")
+            << hex(timeSyncRequest(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 0))))
+            << "000100000013ff1000a000060c00cf000c001f0017003b0000";
         QTest::newRow("five digits keep a decimal") << TileTexts::energyText(123456) << "12345.6 kWh";
         QTest::newRow("six significant digits") << TileTexts::energyText(1234567) << "123457 kWh";
         QTest::newRow("then the exponent") << TileTexts::energyText(12345678) << "1.23457e+06 kWh";
@@ -241,7 +185,7 @@ private slots:
         QTest::newRow("kvpac 0") << bar(1500, 3000, 0) << "0 ---% 0";
         QTest::newRow("nominal 0") << bar(1500, 0, 100) << "0 ---% 0";
     }
-    void tileTexts()
+    void texts()
     {
         QFETCH(QString, text);
         QTEST(text, "expected");

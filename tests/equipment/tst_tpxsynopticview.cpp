@@ -47,7 +47,7 @@ class TestTpxSynopticView : public QObject
     Q_OBJECT
 private slots:
     // Every object is a hidden child of the tile until shown, clear of the
-    // status line, with no value yet.
+    // status line, with no value yet; the gauge reports clicks while enabled.
     void objectsOnTheTile()
     {
         Tile tile;
@@ -63,17 +63,9 @@ private slots:
         QCOMPARE(tile.looks(Values + QString(" InputArrow BypassArrow BatteryJoint")),
                  "--- --- --- --- TriangoloBianco TriangoloBianco AU");
         view.show();
+        tile.show();
         for (const QString& name : names)
             QVERIFY2(!tile.findChild<QLabel*>("tpx" + name)->isHidden(), qPrintable(name));
-    }
-
-    // The gauge button reports its clicks while enabled and hides with the view.
-    void gauge()
-    {
-        Tile tile;
-        TpxSynopticView view(&tile);
-        view.show();
-        tile.show();
         QSignalSpy clicked(&view, &TpxSynopticView::measuresClicked);
         QTest::mouseClick(view.measuresButton(), Qt::LeftButton);
         view.setMeasuresButtonEnabled(false);
@@ -83,38 +75,27 @@ private slots:
         QVERIFY(view.measuresButton()->isHidden() && tile.findChild<QLabel*>("tpxRectifier")->isHidden());
     }
 
-    // The rules' looks land on the right objects (drawn over the grey look,
-    // so every object is drawn again); not connected, every part is grey and
+    // The rules' looks land on the right objects, drawn over the grey look (the
+    // rules themselves: tst_tpxsynoptic); not connected, every part is grey and
     // the arrow stays off until the next refresh.
     void states_data()
     {
         QTest::addColumn<bool>("refreshed");
-        QTest::addColumn<quint16>("a0");
-        QTest::addColumn<QStringList>("bits");
         QTest::addColumn<QString>("parts");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("values");
         const QString values = "10KVA 87% 60.0% 78.6%";
-        QTest::newRow("normal") << true << quint16(0) << QStringList()
-                                << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
+        QTest::newRow("normal") << true << "raddr_nero inv_nero batt_nero byp_nero blue blue blue"
                                 << "navy grey L_DOWN_G grey blue blue blue TriangoloAzzurro" << values;
-        QTest::newRow("fault") << true << quint16(1 << 11)
-                               << QStringList{"6.4", "7.7", "12.1", "12.6", "13.3"}
-                               << "raddr_grigio inv_rosso batt_grigio byp_nero grey grey grey"
-                               << "red red L_DOWN_R red grey UP_R_R red TriangoloRosso" << values;
-        QTest::newRow("disconnected") << false << quint16(0) << QStringList()
-                                      << "raddr_grigio inv_grigio batt_grigio byp_grigio grey grey grey"
-                                      << "grey grey L_DOWN_G grey grey SQ_GRAY grey TriangoloGrigio"
-                                      << "--- --- --- ---";
+        QTest::newRow("disconnected")
+            << false << "raddr_grigio inv_grigio batt_grigio byp_grigio grey grey grey"
+            << "grey grey L_DOWN_G grey grey SQ_GRAY grey TriangoloGrigio"
+            << "--- --- --- ---";
     }
     void states()
     {
         QFETCH(bool, refreshed);
-        QFETCH(quint16, a0);
-        QFETCH(QStringList, bits);
         TpxTestBlocks blocks;
-        blocks.setA(0, a0);
-        blocks.setStatusBits(bits);
         blocks.setB(
             {{3, 100}, {4, 110}, {5, 120}, {26, 50}, {27, 60}, {28, 70}, {40, 87}, {66, 230}, {68, 100}});
         Tile tile;
@@ -137,34 +118,6 @@ private slots:
         QVERIFY(QTest::qWaitFor(arrowShows, 2000));
         view.clearValues();
         QCOMPARE(tile.looks(Values), "--- --- --- ---");
-    }
-
-    // Two tiles blink in one phase, each with its own battery direction.
-    void blink()
-    {
-        TpxTestBlocks discharging, charging;
-        discharging.setA(0, 1 << 6);
-        Tile first, second;
-        TpxSynopticView a(&first), b(&second);
-        a.show();
-        b.show();
-        a.refresh(discharging.blockA(), discharging.blockB(), discharging.blockC());
-        b.refresh(charging.blockA(), charging.blockB(), charging.blockC());
-        QStringList seen; // the first tile's arrow at each change
-        bool together = true;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                a.blink(discharging.blockA());
-                b.blink(charging.blockA());
-                const QString shown = first.look("tpxBatteryJoint");
-                together = together && second.look("tpxBatteryJoint") == (shown.isEmpty() ? "" : "AU");
-                if (seen.isEmpty() || seen.last() != shown)
-                    seen << shown;
-                return seen.size() >= 4 || !together;
-            },
-            3000));
-        QVERIFY2(together, "the tiles blink out of phase");
-        QVERIFY2(seen.contains("AD") && seen.contains(""), qPrintable(seen.join(',')));
     }
 
     // The objects go with the view, and a tile may go first.
