@@ -133,11 +133,6 @@ inline QString binaryDir()
     return d.isEmpty() ? QCoreApplication::applicationDirPath() + "/../.." : d;
 }
 
-inline QString sourceDir()
-{
-    return qEnvironmentVariable("VELORA_SOURCE_DIR");
-}
-
 } // namespace testsupport
 
 #ifdef QT_WIDGETS_LIB
