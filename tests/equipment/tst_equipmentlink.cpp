@@ -162,8 +162,6 @@ private slots:
         QFETCH(int, ticksBefore);
         QFETCH(int, faultTicks);
         QFETCH(QList<int>, replies);
-        QFETCH(QString, status);
-        QFETCH(bool, silent);
         QFETCH(QString, logged);
         auto link = connectLink("inv");
         QVERIFY(link);
@@ -191,16 +189,15 @@ private slots:
         QCOMPARE(link->repliesHandled(), handledBefore);
         QTEST(link->pollInterval(), "interval");
         QTEST(link->queryState(), "state");
-        QCOMPARE(link->statusText(), status);
+        QTEST(link->statusText(), "status");
         if (faultTicks > 1) // shown at the last tick, not before
             QCOMPARE(statusBeforeLastTick, statusBefore);
         QVERIFY(link->isConnected()); // the connection is kept
-        QCOMPARE(!link->measuresAreValid() && !link->isReachable() && !ftpClosed.isEmpty(), silent);
+        QTEST(!link->measuresAreValid() && !link->isReachable() && !ftpClosed.isEmpty(), "silent");
         QCOMPARE(log.open(QIODevice::ReadOnly) ? QString(log.readAll().trimmed()).right(logged.size()) : "",
                  logged);
 
-        QVERIFY(sim->command("fault inv " + fault + " off"));
-        QVERIFY(ticksUntilHandled(*link));
+        QVERIFY(sim->command("fault inv " + fault + " off") && ticksUntilHandled(*link));
         QCOMPARE(link->missedReplies(), 0);
         QTEST(link->queryState(), "after");
         QVERIFY(ticks(*link));
@@ -212,23 +209,21 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("ticksBefore");
-        QTest::addColumn<bool>("tickFirst"); // the fault acts on the next request
         QTest::addColumn<QString>("statusWhileDown");
-        QTest::newRow("refused") << "refuse" << 0 << false << "Starting...";
-        QTest::newRow("dropped mid-cycle") << "drop" << 3 << true << "Disconnected.";
+        QTest::newRow("refused") << "refuse" << 0 << "Starting...";
+        QTest::newRow("dropped mid-cycle") << "drop" << 3 << "Disconnected.";
     }
     void lostConnection()
     {
         QFETCH(QString, fault);
         QFETCH(int, ticksBefore);
-        QFETCH(bool, tickFirst);
         QFETCH(QString, statusWhileDown);
         auto link = connectLink("inv");
         QVERIFY(link);
         QVERIFY(ticks(*link, ticksBefore));
         QSignalSpy unreachable(link.get(), &EquipmentLink::madeUnreachable);
         QVERIFY(sim->command("fault inv " + fault + " on"));
-        if (tickFirst)
+        if (ticksBefore > 0) // the drop acts on the next request
             link->SendQuery();
         QTRY_VERIFY(!link->isConnected());
         QTRY_COMPARE_WITH_TIMEOUT(link->statusText(), statusWhileDown, 10000);
