@@ -217,15 +217,16 @@ private slots:
         auto* bar = tile->findChild<QProgressBar*>("thePowerBar");
         auto* barLabel = tile->findChild<QLabel*>("theValueOfBar");
         auto* stamp = tile->findChild<QLabel*>("Stamp");
+        const auto switchFault = [&](const char* on) {
+            return fault == "exclude" ? (tile->ExcludeButton(), true)
+                                      : sim->command("fault inv " + fault + on);
+        };
         if (!fromStart) {
             QVERIFY(ticks(*tile, 6));
             QVERIFY(labelText(*tile, "theInstantPower", 0) != "P = ----");
             QVERIFY(button(*tile, "theButtonAlarms")->isEnabled());
             QVERIFY(bar->value() > 0 && barLabel->isVisibleTo(tile.get()) && stamp->isVisibleTo(tile.get()));
-            if (fault == "exclude")
-                tile->ExcludeButton();
-            else
-                QVERIFY(sim->command("fault inv " + fault + " on"));
+            QVERIFY(switchFault(" on"));
             for (int i = 0; i < faultTicks; ++i)
                 tile->SendQuery();
         }
@@ -237,13 +238,8 @@ private slots:
         QTEST(button(*tile, "theButtonAlarms")->isEnabled(), "buttons");
         QTEST(button(*tile, "ButtonCancel")->isEnabled(), "deletable");
         QTEST(!button(*tile, "ButtonCancel")->isHidden(), "deletable");
-        QCOMPARE(bar->value(), 0);
-        QVERIFY(!barLabel->isVisibleTo(tile.get()));
-        QVERIFY(!stamp->isVisibleTo(tile.get()));
-        if (fault == "exclude")
-            tile->ExcludeButton();
-        else
-            QVERIFY(sim->command("fault inv " + fault + " off"));
+        QVERIFY(bar->value() == 0 && !barLabel->isVisibleTo(tile.get()) && !stamp->isVisibleTo(tile.get()));
+        QVERIFY(switchFault(" off"));
     }
 
     // A title too long for the room left of the buttons is drawn smaller, and cut with an ellipsis
@@ -288,8 +284,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             tile->SendQuery();
         QCOMPARE(labelText(*tile, "Disconnected_Label"), QString("EXCLUDED"));
-        QVERIFY(!tile->getTheServerIsConnected());
-        QVERIFY(sim->barrier());
+        QVERIFY(!tile->getTheServerIsConnected() && sim->barrier());
         QVERIFY(sim->requests("inv").isEmpty());
         tile->ExcludeButton();
         QTRY_VERIFY_WITH_TIMEOUT(tile->getTheServerIsConnected(), 10000);
