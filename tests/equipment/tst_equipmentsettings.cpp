@@ -1,5 +1,4 @@
-// The per-equipment settings file: its keys, their defaults and read-back,
-// values that survive a restart, and no file written when none is open.
+// The per-equipment settings file.
 #include "appinfo.h"
 #include "equipmentsettings.h"
 #include "testsupport.h"
@@ -21,8 +20,7 @@ class TestEquipmentSettings : public QObject
 private slots:
     void init() { sandbox = std::make_unique<testsupport::SandboxSettings>(); }
 
-    // A first start creates the file with every key (the DNS name the tile's,
-    // or NO_DNS_NAME); values set survive a restart.
+    // A first start writes every key (DNS name or NO_DNS_NAME); values set survive a restart.
     void firstStartAndRestart_data()
     {
         QTest::addColumn<QString>("dnsName");
@@ -55,8 +53,7 @@ private slots:
         QCOMPARE(s.lastSync(), QString("2026-3-5"));
     }
 
-    // A key read takes the stored value, converted, or the default, and is
-    // in the file afterwards either way; without a file nothing is written.
+    // A read takes the stored value or the default, which is then written; without a file nothing is.
     void readBack_data()
     {
         QTest::addColumn<bool>("open");

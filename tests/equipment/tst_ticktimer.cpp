@@ -1,5 +1,4 @@
-// Timers on the shared tick: each keeps its interval and phase, and timers
-// may be stopped, restarted or deleted from any timer's callback.
+// Timers on the shared tick.
 #include "ticktimer.h"
 
 #include <QtTest>
@@ -10,8 +9,7 @@ class TestTickTimer : public QObject
 {
     Q_OBJECT
 private slots:
-    // Timers count ticks together: when the second one has fired `fires`
-    // times, the first one has fired exactly its share.
+    // When the second timer has fired `fires` times, the first has fired exactly its share.
     void intervalsAndPhase_data()
     {
         QTest::addColumn<int>("firstMs");
@@ -19,10 +17,12 @@ private slots:
         QTest::addColumn<int>("delay"); // ticks between the two starts
         QTest::addColumn<int>("fires");
         QTest::addColumn<int>("firstCount");
+        // clang-format off
         QTest::newRow("100 and 300") << 100 << 300 << 0 << 2 << 6;
         QTest::newRow("rounded up to a tick") << 150 << 400 << 0 << 2 << 4;
         QTest::newRow("below a tick") << 1 << 200 << 0 << 2 << 4;
         QTest::newRow("started a tick later, phase kept") << 300 << 300 << 1 << 1 << 1;
+        // clang-format on
     }
     void intervalsAndPhase()
     {
@@ -52,8 +52,7 @@ private slots:
         QTEST(firstAtSecond, "firstCount");
     }
 
-    // Callbacks may delete a timer served in the same tick, stop their own
-    // timer, or restart one with a longer interval (the link's back-off).
+    // Callbacks may delete a timer served in the same tick, stop their own, or restart one longer.
     void changesFromCallbacks()
     {
         int deleter = 0, victimCalls = 0, selfStopping = 0, backOffCalls = 0, ticks = 0;
