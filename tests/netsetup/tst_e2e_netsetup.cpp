@@ -93,6 +93,11 @@ private slots:
         auto* networks = w.findChild<QListWidget*>("ESSIDList");
         const QStringList shown = {"PlantNet ", "Neighbour (insecure, WEP)", "Cafe (insecure, no password!)"};
         QTRY_COMPARE_WITH_TIMEOUT(testsupport::itemTexts(networks), shown, 5000);
+        // A double click takes the network's own name, without its note.
+        testsupport::clickItem(networks, 2);
+        QTest::mouseDClick(networks->viewport(), Qt::LeftButton, {},
+                           networks->visualItemRect(networks->item(2)).center());
+        QCOMPARE(field(&w, "ESSIDChosen")->text(), QString("Cafe"));
         QVERIFY(w.findChild<QLabel*>("labelDiag")->text().startsWith("Signal "));
     }
 
