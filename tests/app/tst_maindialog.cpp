@@ -7,6 +7,7 @@
 #include "maindialogtest.h"
 #include "storagepaths.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <qcustomplot.h>
 
@@ -98,6 +99,18 @@ private slots:
         QVERIFY(w.tiles().size() == 2 && !w.tpxPresent());
         QVERIFY(visible(w, "ButtonFullScreen") && visible(w, "ButtonPlant"));
         QVERIFY(w.findChild<QPushButton*>("ButtonTool")->pos() != fullScreenPlace);
+    }
+
+    // A disabled image button is drawn dimmed, an enabled one as it is.
+    void disabledImageButtonsLookDisabled()
+    {
+        MainDialog w;
+        auto* add = w.findChild<QPushButton*>("ButtonAdd");
+        add->setEnabled(false);
+        auto* dim = qobject_cast<QGraphicsOpacityEffect*>(add->graphicsEffect());
+        QVERIFY(dim && dim->opacity() < 1.0);
+        add->setEnabled(true);
+        QVERIFY(!add->graphicsEffect());
     }
 
     // Every text in its longest form is read whole at the window's fixed size.
